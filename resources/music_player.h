@@ -1,0 +1,17 @@
+// The sound track and the show's clock: a thin layer over the module player.
+#pragma once
+
+#include <cstdint>
+
+// Opens the device, loads the module and starts it. 0 when there is no device, else 1
+// (also when the file is missing). Failures are reported to the error log.
+int MusicLoad(const char* fileName);
+// The order being heard (low 16 bits of the position); 0 on error or without a module.
+int MusicGetOrder();
+// The row being heard (high 16 bits); 0 on error.
+int MusicGetRow();
+int MusicSetPosition(uint32_t position);
+int MusicPause();
+int MusicPlay();
+// Releases the player; harmless without an earlier MusicLoad.
+void MusicShutdown();

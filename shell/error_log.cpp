@@ -1,0 +1,33 @@
+// The error log: a file in the data folder plus a message box for every report.
+#include "shell/error_log.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+
+FILE* logFile = nullptr;
+
+namespace {
+constexpr char kLogName[] = "Data\\VorlErrors.txt";
+constexpr char kBanner[] = " .:Vorlen Engine Errors File:.\n\n\n";
+constexpr char kCaption[] = "Vorlen - ERROR";
+constexpr size_t kEntrySize = 200;  // an entry holds at most 199 characters
+}  // namespace
+
+void ErrorLogOpen() {
+  // Text mode: on Windows each "\n" is stored as CR LF.
+  logFile = PlatformOpenFile(kLogName, "wt");
+  if (logFile) std::fputs(kBanner, logFile);
+}
+
+void ErrorLogReport(const char* module, const char* message, uint8_t code) {
+  PlatformShowCursor(true);
+  char entry[kEntrySize];
+  // snprintf cuts an over-long entry at 199 characters; the text is then written as it
+  // stands, never used as a format again, so a '%' in a file name survives.
+  std::snprintf(entry, sizeof entry, "%s -> %s   [%d]\n", module ? module : "",
+                message ? message : "", static_cast<int>(code));
+  if (logFile) std::fputs(entry, logFile);
+  PlatformMessageBox(entry, kCaption, kMbOk);
+  PlatformShowCursor(false);
+}

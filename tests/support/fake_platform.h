@@ -1,0 +1,58 @@
+// A scripted platform for unit tests: messages in, calls, swaps and boxes recorded.
+// Every Platform* and Module* function of platform/ is implemented here; tests link this
+// library instead of the real backend and steer it through `fake`.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/support/gl_fixture.h"
+
+namespace fake {
+
+struct Box {
+  std::string text;
+  std::string caption;
+  uint32_t type;
+};
+
+struct State {
+  // Script: steps that fail, by name ("RegisterClass", "ChangeDisplayMode",
+  // "CreateWindow", "GetDC", "ChoosePixelFormat", "SetPixelFormat", "CreateContext",
+  // "MakeCurrent", "ReleaseCurrent", "DeleteContext", "ReleaseDC", "DestroyWindow",
+  // "ModuleDeviceInit", "ModuleMusicLoad").
+  std::set<std::string> failing;
+  std::deque<Message> queue;            // what PlatformPeekMessage hands out
+  std::deque<int> boxAnswers;           // answers for question boxes (default kIdNo)
+  std::function<void()> onSwap;         // runs after each swap (to script key changes)
+  std::function<uint32_t()> position;   // the module position; default: no module
+
+  // Record.
+  std::vector<std::string> calls;  // every platform call, in order
+  std::vector<Box> boxes;
+  int swaps = 0;
+  int cursorCount = 0;
+  bool displayChanged = false;
+  WindowProc proc = nullptr;
+  uint32_t windowStyle = 0;
+  bool windowExists = false;
+  bool contextCurrent = false;
+  std::unique_ptr<HeadlessGL> gl;  // made by PlatformCreateContext
+};
+
+extern State state;
+
+// Back to a fresh state (keeps the GL context, which is costly to make).
+void Reset();
+// Queues a message for the window.
+void Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+// Number of calls whose record starts with `prefix`.
+int CountCalls(const std::string& prefix);
+
+}  // namespace fake
