@@ -1,0 +1,42 @@
+// The music player: the show's calls on the module player, and their reports.
+#include "resources/music_player.h"
+
+#include "platform/module_player.h"
+#include "shell/error_log.h"
+
+namespace {
+constexpr char kModule[] = "Quenra3D_Music";
+constexpr uint32_t kFrequency = 44100;
+constexpr uint32_t kLoadFlags = kModuleRamp | kModuleLoop | kModulePosReset;  // 0x105
+
+uint32_t HeardPosition() {
+  const uint32_t position = ModuleMusicGetPosition();
+  return position == kModuleNoPosition ? 0 : position;
+}
+}  // namespace
+
+int MusicLoad(const char* fileName) {
+  if (!ModuleDeviceInit(kModuleDefaultDevice, kFrequency)) {
+    ErrorLogReport(kModule, "Can't initialize device", 0);
+    return 0;
+  }
+  ModuleMusicFree();
+  if (ModuleMusicLoad(fileName, kLoadFlags)) {
+    ModuleMusicPlay();
+  } else {
+    ErrorLogReport(kModule, "Music File Not Found", 0);
+  }
+  return 1;
+}
+
+int MusicGetOrder() { return static_cast<int>(HeardPosition() & 0xFFFFu); }
+
+int MusicGetRow() { return static_cast<int>(HeardPosition() >> 16); }
+
+int MusicSetPosition(uint32_t position) { return ModuleMusicSetPosition(position) ? 1 : 0; }
+
+int MusicPause() { return ModuleMusicPause() ? 1 : 0; }
+
+int MusicPlay() { return ModuleMusicPlay() ? 1 : 0; }
+
+void MusicShutdown() { ModuleDeviceFree(); }
