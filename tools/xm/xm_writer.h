@@ -47,16 +47,18 @@ struct Instrument {
 struct Module {
   std::string name;
   int channels = 4;
-  int speed = 6;   // ticks per row
-  int bpm = 125;   // a tick lasts 2.5 / bpm seconds
-  int restart = 0; // order the module loops back to
+  int speed = 6;    // ticks per row
+  int bpm = 125;    // a tick lasts 2.5 / bpm seconds
+  int restart = 0;  // order the module loops back to
   bool linearFrequencies = true;
   std::vector<uint8_t> orders;  // pattern number per order
   std::vector<Pattern> patterns;
   std::vector<Instrument> instruments;
 };
 
-// The module as the bytes of an .xm file.
+// The module as the bytes of an .xm file; empty when the module cannot be written as XM
+// (orders naming missing patterns, a pattern of another channel count, out-of-range counts,
+// notes, instruments, loops or envelopes).
 std::vector<uint8_t> WriteXM(const Module& module);
 // Writes the file; false when it cannot be written completely.
 bool SaveXM(const Module& module, const std::string& path);
