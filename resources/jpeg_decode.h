@@ -1,0 +1,15 @@
+// The JPEG decode path on an already open stream, shared by DecodeJPEGFile and the fuzzer.
+#pragma once
+
+#include <cstdio>
+
+#include "resources/rgb_image.h"
+
+// Largest picture the decoder accepts: a side of 16384 pixels (the largest texture any
+// current GL implementation takes) and 64 Mi pixels in all (192 MiB of RGB).
+constexpr unsigned kMaxJPEGSide = 16384;
+constexpr unsigned long long kMaxJPEGPixels = 64ull * 1024 * 1024;
+
+// Decodes the JPEG stream `file` (opened for binary reading; left open) into a new
+// RGBImage, top row first; null when libjpeg rejects it. Greyscale comes out as RGB.
+RGBImage* DecodeJPEGStream(FILE* file);

@@ -1,0 +1,54 @@
+// Start-up loading: the texture table and everything the show prepares before its first
+// frame.
+#include "resources/startup.h"
+
+#include "resources/jpeg_texture.h"
+#include "resources/music_player.h"
+#include "shell/error_log.h"
+#include "show/particle_field.h"
+
+const char* const kTextureFiles[kTextureCount] = {
+    "data\\mur.jpg",       "data\\tarnel.jpg",    "data\\pres.jpg",      "data\\lumivex.jpg",
+    "data\\cred.jpg",      "data\\kavra#2.jpg",   "data\\kavra.jpg",     "data\\pertaxa#1.jpg",
+    "data\\pertaxa#2.jpg", "data\\dolmane#1.jpg", "data\\pertaxa#3.jpg", "data\\kavra#4.jpg",
+    "data\\stars.jpg",     "data\\dolmane#2.jpg", "data\\pertaxa#4.jpg", "data\\pertaxa#5.jpg",
+    "data\\dolmane#3.jpg", "data\\dolmane#4.jpg", "data\\part.jpg",      "data\\intro.jpg",
+    "data\\kavra#5.jpg",   "data\\kavra#3.jpg",
+};
+uint32_t showTextures[kTextureCount] = {};
+const char* const kMusicFile = "data\\lumivex.xm";
+
+GLUquadric* quadric = nullptr;
+
+namespace {
+constexpr uint32_t kParticleCount = 40;
+}  // namespace
+
+bool InitRenderState() {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClearDepth(1.0f);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  LoadShowResources();
+  // Every loading failure has been reported; the show goes on without the item.
+  return true;
+}
+
+void LoadShowResources() {
+  ErrorLogOpen();
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_POLYGON_SMOOTH);
+  // Strictly in table order: a failed picture is reported and its slot stays 0.
+  for (int i = 0; i < kTextureCount; ++i) qenLoadJPEGTexture(kTextureFiles[i], &showTextures[i]);
+  quadric = gluNewQuadric();
+  gluQuadricNormals(quadric, GLU_SMOOTH);
+  gluQuadricTexture(quadric, GL_TRUE);
+  // The module starts inside MusicLoad; it is set back to its first row here so the music
+  // begins with the first frame, after every picture has loaded.
+  MusicLoad(kMusicFile);
+  MusicSetPosition(0);
+  MusicPlay();
+  Build(particleField, kParticleCount, 1);
+}
