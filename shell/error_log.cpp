@@ -15,6 +15,7 @@ constexpr size_t kEntrySize = 200;  // an entry holds at most 199 characters
 }  // namespace
 
 void ErrorLogOpen() {
+  if (logFile) std::fclose(logFile);  // a second start-up must not leak the first stream
   // Text mode: on Windows each "\n" is stored as CR LF.
   logFile = PlatformOpenFile(kLogName, "wt");
   if (logFile) std::fputs(kBanner, logFile);
@@ -25,8 +26,10 @@ void ErrorLogReport(const char* module, const char* message, uint8_t code) {
   char entry[kEntrySize];
   // snprintf cuts an over-long entry at 199 characters; the text is then written as it
   // stands, never used as a format again, so a '%' in a file name survives.
-  std::snprintf(entry, sizeof entry, "%s -> %s   [%d]\n", module ? module : "",
-                message ? message : "", static_cast<int>(code));
+  const int length = std::snprintf(entry, sizeof entry, "%s -> %s   [%d]\n", module ? module : "",
+                                   message ? message : "", static_cast<int>(code));
+  // A cut entry still ends its line, so the next report starts a line of its own.
+  if (length >= static_cast<int>(sizeof entry)) entry[sizeof entry - 2] = '\n';
   if (logFile) std::fputs(entry, logFile);
   PlatformMessageBox(entry, kCaption, kMbOk);
   PlatformShowCursor(false);
