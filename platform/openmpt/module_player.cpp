@@ -161,6 +161,8 @@ std::unique_ptr<openmpt::module> MakeModule(const std::vector<uint8_t>& bytes, u
   try {
     auto module = std::make_unique<openmpt::module>(bytes, std::clog);
     module->set_repeat_count((flags & kModuleLoop) ? -1 : 0);
+    // No dither: the same module renders the same samples on every run.
+    module->ctl_set_integer("dither", 0);
     // Ramping on: the library's default strength; off: hard volume steps.
     module->set_render_param(openmpt::module::RENDER_VOLUMERAMPING_STRENGTH,
                              (flags & kModuleRamp) ? -1 : 0);
@@ -300,7 +302,6 @@ uint32_t ModuleMusicGetPosition() {
 bool ModuleMusicSetPosition(uint32_t position) {
   const int32_t order = static_cast<int32_t>(position & 0xFFFFu);
   const int32_t row = static_cast<int32_t>(position >> 16);
-  bool fresh = false;
   {
     AudioLock lock;
     if (!player.module) return false;
@@ -311,25 +312,23 @@ bool ModuleMusicSetPosition(uint32_t position) {
         row >= module.get_pattern_num_rows(pattern)) {
       return false;
     }
-    // Position 0 is a restart: speed, tempo and global volume as at the start, which a
-    // fresh copy of the module has. Other moves with position reset need silent channels,
-    // which a fresh copy has too; libopenmpt's seek then works out the tempo in effect.
-    fresh = position == 0 || (player.flags & kModulePosReset);
-    if (!fresh) {
+    // libopenmpt's seek silences every channel and works out the speed and tempo in
+    // effect at the target, so notes stop whatever the flags.
+    if (position != 0) {
       module.set_position_order_row(order, row);
       ClearMarks();
       if (!player.offline) AddMark(player.outputFrames, RenderPosition());
       return true;
     }
   }
-  // Parsed outside the lock so the sound never stalls.
+  // Position 0 is a restart: speed, tempo and global volume as at the start, which a
+  // fresh copy of the module has for certain. Parsed outside the lock so the sound never
+  // stalls.
   std::unique_ptr<openmpt::module> module = MakeModule(player.moduleBytes, player.flags);
   if (!module) return false;
-  if (position != 0) module->set_position_order_row(order, row);
   SwapModule(std::move(module));
   return true;
 }
-
 size_t ModuleRender(int16_t* interleaved, size_t frames) {
   if (!player.offline || !interleaved) return 0;
   Render(interleaved, frames);

@@ -1,0 +1,274 @@
+// The libopenmpt module player: positions against the module's own timing, offline and
+// through a real (dummy) SDL device; looping, restarts, position moves and bad files.
+#include "platform/module_player.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/music/test_modules.h"
+#include "tests/resources/test_pictures.h"
+#include "tools/xm/xm_writer.h"
+
+namespace {
+
+constexpr uint32_t kShowFlags = kModuleRamp | kModuleLoop | kModulePosReset;
+
+uint32_t Order(uint32_t position) {
+  return position & 0xFFFFu;
+}
+uint32_t Row(uint32_t position) {
+  return position >> 16;
+}
+
+class ModulePlayer : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(folder_.path().empty()); }
+  void TearDown() override { ModuleDeviceFree(); }
+
+  std::string Save(const xm::Module& module, const std::string& name = "music.xm") {
+    const std::string path = folder_ / name;
+    EXPECT_TRUE(xm::SaveXM(module, path));
+    return path;
+  }
+
+  // Renders `frames` offline; returns the loudest sample.
+  static int Render(long frames) {
+    std::vector<int16_t> buffer(2 * 1000);
+    int peak = 0;
+    while (frames > 0) {
+      const size_t n = size_t(std::min<long>(frames, 1000));
+      EXPECT_EQ(ModuleRender(buffer.data(), n), n);
+      for (size_t i = 0; i < 2 * n; ++i) peak = std::max(peak, std::abs(int(buffer[i])));
+      frames -= long(n);
+    }
+    return peak;
+  }
+
+  testpics::ScratchFolder folder_;
+};
+
+TEST_F(ModulePlayer, NothingLoadedMeansNoPositionAndNothingToDo) {
+  ModuleDeviceFree();  // harmless before any init
+  ModuleDeviceFree();
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kShowFlags))
+      << "no device opened yet";
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+  EXPECT_FALSE(ModuleMusicPlay());
+  EXPECT_FALSE(ModuleMusicPause());
+  EXPECT_FALSE(ModuleMusicSetPosition(0));
+  int16_t frames[2 * 64] = {1};
+  EXPECT_EQ(ModuleRender(frames, 64), 64u);
+  for (int16_t sample : frames) ASSERT_EQ(sample, 0);
+
+  ASSERT_TRUE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kShowFlags));
+  EXPECT_EQ(ModuleMusicGetPosition(), 0u);
+  ModuleMusicFree();
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+  ModuleDeviceFree();
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+  EXPECT_EQ(ModuleRender(frames, 64), 0u) << "no offline mode any more";
+}
+
+TEST_F(ModulePlayer, BadFilesAreRefusedAndKeepThePlayerUsable) {
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  EXPECT_FALSE(ModuleMusicLoad((folder_ / "missing.xm").c_str(), kShowFlags));
+  ASSERT_TRUE(testpics::WriteBytes(folder_ / "text.xm", {'n', 'o', 't', ' ', 'a', ' ', 'm'}));
+  EXPECT_FALSE(ModuleMusicLoad((folder_ / "text.xm").c_str(), kShowFlags));
+  std::vector<uint8_t> cut = xm::WriteXM(testmods::Timed(3, 16, 6, 125));
+  cut.resize(70);  // the header only
+  ASSERT_TRUE(testpics::WriteBytes(folder_ / "cut.xm", cut));
+  EXPECT_FALSE(ModuleMusicLoad((folder_ / "cut.xm").c_str(), kShowFlags));
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+
+  // Windows-style names, as the show gives them, find the file.
+  Save(testmods::Timed(2, 8, 6, 125), "Lumivex.XM");
+  const std::string windowsName = folder_.path() + "\\lumivex.xm";
+  EXPECT_TRUE(ModuleMusicLoad(windowsName.c_str(), kShowFlags));
+  EXPECT_EQ(ModuleMusicGetPosition(), 0u);
+}
+
+TEST_F(ModulePlayer, OfflinePositionFollowsTheRenderedSamples) {
+  // speed 6 at 125 bpm: 6 ticks of 882 frames, 5292 frames a row.
+  const xm::Module module = testmods::Timed(4, 8, 6, 125);
+  const long row = testmods::RowFrames(module);
+  ASSERT_EQ(row, 5292);
+  std::vector<uint32_t> runs[2];
+  std::vector<int16_t> sound[2];
+  for (int run = 0; run < 2; ++run) {
+    std::vector<uint32_t>& seen = runs[run];
+    ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+    ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+    ASSERT_TRUE(ModuleMusicPlay());
+    // Check half way through each row, so tick boundaries do not matter.
+    Render(row / 2);
+    for (int i = 0; i < 40; ++i) {
+      const uint32_t position = ModuleMusicGetPosition();
+      seen.push_back(position);
+      const int expected = i % 32;  // 4 orders x 8 rows, then back to order 0
+      ASSERT_EQ(Order(position), uint32_t(expected / 8)) << "row " << i;
+      ASSERT_EQ(Row(position), uint32_t(expected % 8)) << "row " << i;
+      Render(row);
+    }
+    sound[run].resize(2 * 3000);
+    ModuleRender(sound[run].data(), 3000);
+  }
+  EXPECT_EQ(runs[0], runs[1]);
+  EXPECT_EQ(sound[0], sound[1]) << "the same samples on every run";
+}
+
+TEST_F(ModulePlayer, LoopReturnsToTheRestartOrder) {
+  const xm::Module module = testmods::Timed(5, 4, 3, 150, /*restart=*/2);
+  const long row = testmods::RowFrames(module);
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicPlay());
+  Render(row / 2);
+  std::vector<uint32_t> orders;
+  for (int i = 0; i < 4 * 11; ++i) {
+    const uint32_t position = ModuleMusicGetPosition();
+    if (Row(position) == 0) orders.push_back(Order(position));
+    Render(row);
+  }
+  EXPECT_EQ(orders, (std::vector<uint32_t>{0, 1, 2, 3, 4, 2, 3, 4, 2, 3, 4}));
+}
+
+TEST_F(ModulePlayer, WithoutLoopTheMusicEndsInSilence) {
+  const xm::Module module = testmods::Timed(2, 4, 3, 150);
+  const long row = testmods::RowFrames(module);
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kModuleRamp));
+  ASSERT_TRUE(ModuleMusicPlay());
+  EXPECT_GT(Render(4 * row), 1000);
+  Render(6 * row);
+  EXPECT_EQ(Render(row), 0);
+}
+
+TEST_F(ModulePlayer, PositionZeroRestartsWithTheStartingSpeedAndVolume) {
+  // Order 1 doubles the speed (F03) and silences everything (global volume G00).
+  xm::Module module = testmods::Timed(4, 8, 6, 125);
+  module.patterns[1].at(0, 1) = {0, 0, 0, 0x0F, 3};
+  module.patterns[1].at(1, 1) = {0, 0, 0, 0x10, 0};
+  const long row = testmods::RowFrames(module);
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicPlay());
+  EXPECT_GT(Render(8 * row), 1000) << "order 0 is audible";
+  Render(4 * row / 2);  // into order 1 at double speed
+  EXPECT_EQ(Render(row), 0) << "global volume 0 from order 1 row 1";
+  const uint32_t before = ModuleMusicGetPosition();
+  EXPECT_GE(Order(before), 1u);
+
+  ASSERT_TRUE(ModuleMusicSetPosition(0));
+  EXPECT_EQ(ModuleMusicGetPosition(), 0u) << "at once, before anything is rendered";
+  EXPECT_GT(Render(row / 2), 1000) << "global volume back to full";
+  // Speed 6 again: half way through the fourth row after the restart, still on row 3.
+  Render(3 * row);
+  EXPECT_EQ(ModuleMusicGetPosition(), 3u << 16);
+}
+
+TEST_F(ModulePlayer, MovingThePositionStopsAllNotes) {
+  // Order 0 holds a looped note; order 1 is empty.
+  xm::Module module = testmods::Timed(2, 16, 6, 125);
+  module.patterns[1].at(0, 0) = {};
+  const long row = testmods::RowFrames(module);
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicPlay());
+  EXPECT_GT(Render(2 * row), 1000);
+  ASSERT_TRUE(ModuleMusicSetPosition(1u | (4u << 16)));
+  EXPECT_EQ(ModuleMusicGetPosition(), 1u | (4u << 16));
+  Render(256);  // the volume ramp
+  EXPECT_EQ(Render(row), 0);
+  EXPECT_EQ(ModuleMusicGetPosition(), 1u | (5u << 16));
+  // Back into order 0 mid-pattern: its note is not retriggered there either.
+  ASSERT_TRUE(ModuleMusicSetPosition(0u | (3u << 16)));
+  Render(256);
+  EXPECT_EQ(Render(row / 2), 0);
+}
+
+TEST_F(ModulePlayer, PositionsThatDoNotExistAreRefused) {
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(testmods::Timed(3, 16, 6, 125)).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicPlay());
+  Render(testmods::RowFrames(testmods::Timed(3, 16, 6, 125)) * 5 / 2);
+  const uint32_t before = ModuleMusicGetPosition();
+  EXPECT_EQ(before, 2u << 16);
+  EXPECT_FALSE(ModuleMusicSetPosition(3));                 // order 3 of 3
+  EXPECT_FALSE(ModuleMusicSetPosition(1u | (16u << 16)));  // row 16 of 16
+  EXPECT_EQ(ModuleMusicGetPosition(), before);
+  EXPECT_TRUE(ModuleMusicSetPosition(2u | (15u << 16)));
+  EXPECT_EQ(ModuleMusicGetPosition(), 2u | (15u << 16));
+}
+
+TEST_F(ModulePlayer, PausedMusicHoldsItsPosition) {
+  const xm::Module module = testmods::Timed(2, 8, 6, 125);
+  const long row = testmods::RowFrames(module);
+  ASSERT_TRUE(ModuleDeviceInitOffline(44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  EXPECT_EQ(Render(row), 0) << "loaded but not yet playing";
+  ASSERT_TRUE(ModuleMusicPlay());
+  Render(row * 3 / 2);
+  ASSERT_TRUE(ModuleMusicPause());
+  EXPECT_EQ(Render(4 * row), 0);
+  EXPECT_EQ(ModuleMusicGetPosition(), 1u << 16);
+  ASSERT_TRUE(ModuleMusicPlay());
+  Render(row);
+  EXPECT_EQ(ModuleMusicGetPosition(), 2u << 16);
+}
+
+// The dummy driver consumes sound in real time, as a sound card would.
+TEST_F(ModulePlayer, HeardPositionKeepsTimeWithARealDevice) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  // 0.2 s a row (speed 10 at 125 bpm), 16 rows an order.
+  const xm::Module module = testmods::Timed(4, 16, 10, 125);
+  ASSERT_TRUE(ModuleDeviceInit(kModuleDefaultDevice, 44100));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicSetPosition(0));
+  ASSERT_TRUE(ModuleMusicPlay());
+  const auto start = std::chrono::steady_clock::now();
+  uint32_t last = 0;
+  for (int i = 0; i < 35; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint32_t position = ModuleMusicGetPosition();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // The row playing now by the module's own clock; the one heard may lag by the
+    // device's latency (a few hundredths of a second), never by more than a row.
+    const double expected = std::floor(seconds / 0.2);
+    const double heard = Order(position) * 16 + Row(position);
+    EXPECT_NEAR(heard, expected, 1.0) << "after " << seconds << " s";
+    EXPECT_GE(heard, Order(last) * 16 + Row(last)) << "never runs backwards";
+    last = position;
+  }
+  EXPECT_GE(Order(last), 1u) << "crossed into the next order";
+
+  // A restart is heard at once.
+  ASSERT_TRUE(ModuleMusicSetPosition(0));
+  EXPECT_EQ(ModuleMusicGetPosition(), 0u);
+  ASSERT_TRUE(ModuleMusicPause());
+  const uint32_t paused = ModuleMusicGetPosition();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(ModuleMusicGetPosition(), paused);
+  ModuleDeviceFree();
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+}
+
+TEST_F(ModulePlayer, NoDeviceMeansInitFails) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 44100));
+  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kShowFlags));
+  EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
+  ModuleDeviceFree();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_TRUE(ModuleDeviceInit(kModuleDefaultDevice, 44100));
+}
+
+}  // namespace
