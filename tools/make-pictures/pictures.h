@@ -1,0 +1,36 @@
+// The show's 22 pictures: what each file holds and how each is painted.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/make-pictures/canvas.h"
+
+namespace pictures {
+
+struct PictureSpec {
+  std::string file;  // name inside the data folder
+  int size;          // square, a power of two
+  bool upsideDown;   // stored with the on-screen top row last
+  Canvas (*paint)(int size);
+};
+
+// Every picture of the show, in the show's loading order.
+const std::vector<PictureSpec>& AllPictures();
+
+// Titles: light on black where they are added over moving scenes.
+Canvas PaintLogo(int size);
+Canvas PaintPresents(int size);
+Canvas PaintTitle(int size);
+Canvas PaintCredits(int size);
+// Patterns.
+Canvas PaintTunnel(int size);
+Canvas PaintGlow(int size);
+Canvas PaintStars(int size);
+Canvas PaintWall(int size);
+// The gallery: escape-time fractals, flow traces and op-art.
+Canvas PaintKavra(int index, int size);
+Canvas PaintPertaxa(int index, int size);
+Canvas PaintDolmane(int index, int size);
+
+}  // namespace pictures
