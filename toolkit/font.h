@@ -22,8 +22,9 @@ void DeleteFontLists();
 
 // Prints `text` with its first glyph's lower left corner at (x, y) of the 640 x 480 virtual
 // screen, in character set `set` (0 or 1; above 1 counts as 1). Bytes 32..127 are the
-// printable characters of both sets; in set 1 the bytes 160..255 reach the set's upper
-// glyphs. A byte whose list would fall outside the font's 256 lists (below 32 in set 0,
+// printable characters of both sets. Bytes are taken as signed, so in set 1 the bytes
+// 160..255 call glyphs 0..95 and the bytes 1..31 glyphs 96..127 (set 0's cells). A byte
+// whose list would fall outside the font's 256 lists (below 32 or above 127 in set 0,
 // 128..159 in set 1, any byte in a negative set) is dropped: it draws nothing and does not
 // move the pen, just as a call of a missing list would do. Restores both matrices, leaves
 // the matrix mode at modelview, depth testing on and blending off.
