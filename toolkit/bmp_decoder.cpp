@@ -43,7 +43,8 @@ struct Channel {
     if (!mask) return 0;
     const uint32_t value = (pixel & mask) >> shift;
     if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
-    return static_cast<uint8_t>(value * 255u / ((1u << bits) - 1u));
+    const uint32_t top = (1u << bits) - 1u;
+    return static_cast<uint8_t>((value * 255u + top / 2) / top);  // rounded to nearest
   }
 };
 
