@@ -116,7 +116,7 @@ Canvas PaintPresents(int size) {
 
 Canvas PaintTitle(int size) {
   Canvas c(size, size);
-  const TextMask word = Fit(FontPath("DejaVuSans-Bold.ttf"), "Lumivex", int(size * 0.74), size, 24);
+  const TextMask word = Fit(FontPath("DejaVuSans-Bold.ttf"), "Lumivex", int(size * 0.62), size, 24);
   const double cx = size * 0.5, cy = size * 0.47;
   Place(
       c, Blurred(word, 14), cx, cy,
@@ -139,8 +139,9 @@ Canvas PaintTitle(int size) {
   // A line of light under the title, brightest in the middle.
   const int y = int(cy + word.height / 2.0 + size * 0.01);
   for (int x = 0; x < size; ++x) {
-    const double d = (x - size * 0.5) / (size * 0.3);
-    const double k = std::exp(-d * d);
+    // Gone well inside the visible middle, so nothing shows at the panel's cut edges.
+    const double d = (x - size * 0.5) / (size * 0.2);
+    const double k = std::abs(d) < 1.8 ? std::exp(-d * d) * (1 - std::abs(d) / 1.8) : 0.0;
     for (int dy = -4; dy <= 4; ++dy)
       c.at(x, y + dy) = c.at(x, y + dy) + Rgb{0.6, 0.8, 1.0} * (k * std::exp(-dy * dy / 2.0));
   }
