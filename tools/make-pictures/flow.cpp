@@ -117,10 +117,8 @@ Canvas PaintPertaxa(int index, int size) {
       Trace(
           c, 9000, 260, 0.0012,
           [](double x, double y) {
-            // Circling the middle, pulled in and out in rings, ruffled by noise.
-            const double dx = x - 0.5, dy = y - 0.5, r = std::hypot(dx, dy);
-            return std::atan2(dy, dx) + kPi / 2 + 0.9 * std::sin(14 * kPi * r) +
-                   1.2 * (Fbm(x, y, 21) - 0.5);
+            // Noise read as a compass bearing: long strands that bend and braid.
+            return 4 * kPi * Fbm(x * 0.7, y * 0.7, 21);
           },
           Rgb{0.55, 1.0, 0.7}, Rgb{1.0, 0.55, 0.75}, 4u, 0.035);
       Develop(c, 1.8, Rgb{0.0, 0.07, 0.08});
