@@ -177,8 +177,9 @@ WindowHandle PlatformCreateWindow(const char*, const char* title, uint32_t style
 
 void PlatformShowWindow(WindowHandle window) {
   if (!window || !window->sdl) return;
-  SDL_ShowWindow(window->sdl);
+  SDL_ShowWindow(window->sdl);  // returns once the window is mapped
   SDL_RaiseWindow(window->sdl);
+  SDL_SetWindowInputFocus(window->sdl);  // keys go to the show even without a window manager
   if (window->fullscreen) {
     // The mode switch happens when a fullscreen window is shown. Make sure it landed on
     // the exact size; otherwise run in a window of that size rather than stretched.

@@ -1,0 +1,190 @@
+# Shared helpers of the end-to-end scripts: a private X server, the show started in a
+# scratch copy of the data folder, windows found by name, and cleanup of everything
+# started here on any exit.
+#
+# Usage from a script:  source lib.sh "$@"   (arguments: lumivex binary, swap counter)
+
+set -u
+LUMIVEX=${1:?usage: $0 path/to/lumivex path/to/libswap_counter.so}
+SWAP_COUNTER=${2:-}
+LUMIVEX=$(realpath "$LUMIVEX")
+if [ -n "$SWAP_COUNTER" ]; then SWAP_COUNTER=$(realpath "$SWAP_COUNTER"); fi
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+REPO_DATA="$E2E_DIR/../../data"
+export SDL_AUDIODRIVER=dummy
+unset SDL_VIDEODRIVER
+
+PIDS=()
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-e2e-XXXXXX")
+
+cleanup() {
+  local pid
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  sleep 0.2
+  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f "$WORK/show.err" ]; then
+    echo "--- the show's standard error:" >&2
+    tail -n 30 "$WORK/show.err" >&2
+  fi
+  exit 1
+}
+
+skip_without_x() {
+  local tool
+  for tool in Xvfb xdotool xwininfo xprop import; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      echo "************************************************************" >&2
+      echo "SKIPPED: $tool is not installed; the end-to-end tests need" >&2
+      echo "xvfb, xdotool, x11-utils and imagemagick (scripts/install-deps)." >&2
+      echo "************************************************************" >&2
+      exit 77
+    fi
+  done
+}
+
+# start_x SCREEN (e.g. 800x600x16): a private Xvfb; sets DISPLAY.
+start_x() {
+  skip_without_x
+  local fifo="$WORK/displayfd" i
+  : >"$fifo"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
+  PIDS+=($!)
+  for i in $(seq 1 100); do
+    if [ -s "$fifo" ]; then break; fi
+    sleep 0.1
+  done
+  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+  export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+}
+
+start_window_manager() {
+  command -v openbox >/dev/null 2>&1 || {
+    echo "SKIPPED: openbox is not installed" >&2
+    exit 77
+  }
+  openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+  PIDS+=($!)
+  sleep 1
+}
+
+# make_run_folder [pictures|nopictures]: a scratch working directory with a copy of the
+# shipped data folder (so parallel runs never share a log file).
+make_run_folder() {
+  RUN="$WORK/run"
+  mkdir -p "$RUN/data"
+  cp "$REPO_DATA"/*.jpg "$REPO_DATA"/*.xm "$RUN/data/" 2>/dev/null
+  rm -f "$RUN/data/VorlErrors.txt"
+}
+
+# start_show: the real program in $RUN, its swaps counted into $WORK/swaps.
+start_show() {
+  [ -n "${RUN:-}" ] || make_run_folder
+  (
+    cd "$RUN" || exit 1
+    if [ -n "$SWAP_COUNTER" ]; then export LD_PRELOAD="$SWAP_COUNTER"; fi
+    export LUMIVEX_SWAP_LOG="$WORK/swaps"
+    exec "$LUMIVEX"
+  ) >"$WORK/show.out" 2>"$WORK/show.err" &
+  SHOW_PID=$!
+  PIDS+=("$SHOW_PID")
+}
+
+# window_id NAME: the id of the first top-level window with that exact name, or nothing.
+window_id() {
+  xwininfo -root -tree 2>/dev/null |
+    awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
+}
+
+# wait_window NAME [seconds]: prints the id once the window exists.
+wait_window() {
+  local i id tries=$((${2:-30} * 10))
+  for ((i = 0; i < tries; i++)); do
+    id=$(window_id "$1")
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# press KEY: held for a third of a second, as a person presses it. The show polls held
+# keys once per frame, so a tap shorter than a frame can pass unseen.
+press() {
+  xdotool keydown "$1"
+  sleep 0.3
+  xdotool keyup "$1"
+}
+
+show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
+
+# answer_error_boxes: closes every "Vorlen - ERROR" box the start-up shows (missing
+# pictures); prints how many were answered.
+answer_error_boxes() {
+  local answered=0 id quiet=0
+  while [ $quiet -lt 20 ] && show_running; do
+    id=$(window_id "Vorlen - ERROR")
+    if [ -n "$id" ]; then
+      xdotool key --window "$id" Return
+      answered=$((answered + 1))
+      quiet=0
+      sleep 0.2
+    else
+      quiet=$((quiet + 1))
+      sleep 0.1
+    fi
+  done
+  echo "$answered"
+}
+
+# swaps: the number of buffer swaps so far.
+swaps() {
+  if [ -f "$WORK/swaps" ]; then cut -d' ' -f1 "$WORK/swaps"; else echo 0; fi
+}
+
+# wait_swaps N [seconds]
+wait_swaps() {
+  local i tries=$((${2:-60} * 10))
+  for ((i = 0; i < tries; i++)); do
+    [ "$(swaps)" -ge "$1" ] && return 0
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_exit [seconds]: the show's exit code (124 when it did not end in time).
+wait_exit() {
+  local i tries=$((${1:-30} * 10))
+  for ((i = 0; i < tries; i++)); do
+    if ! show_running; then
+      wait "$SHOW_PID"
+      return $?
+    fi
+    sleep 0.1
+  done
+  return 124
+}
+
+# expected_log: the banner, then one report per picture missing from the run folder.
+expected_log() {
+  printf ' .:Vorlen Engine Errors File:.\n\n\n'
+  local name
+  for name in mur tarnel pres lumivex cred 'kavra#2' kavra 'pertaxa#1' 'pertaxa#2' \
+    'dolmane#1' 'pertaxa#3' 'kavra#4' stars 'dolmane#2' 'pertaxa#4' 'pertaxa#5' \
+    'dolmane#3' 'dolmane#4' part intro 'kavra#5' 'kavra#3'; do
+    if [ ! -f "$RUN/data/$name.jpg" ]; then
+      printf "qenLoadJPEGTexture -> Texture ' data\\\\%s.jpg ' Loading Error (file don't exist)   [0]\n" "$name"
+    fi
+  done
+}
+
+missing_pictures() { expected_log | tail -n +4 | wc -l; }
