@@ -67,7 +67,8 @@ extern FILE* modelLogFile;  // the trace "test.txt", in the current directory
 // Fills `scene` from `fileName`, writing a trace of the material records to "test.txt".
 // Never reads or writes outside its data: a missing, short or hostile file yields a scene
 // that can still be drawn and released (at least one empty slot). Fields the file does not
-// set keep the caller's values, so the caller zero-initialises a new scene.
+// set keep the caller's values, so the caller zero-initialises a new scene (and releases a
+// loaded one with FreeModelScene before loading into it again).
 void LoadModelFile(ModelScene* scene, const char* fileName);
 
 // Chunk readers, called by LoadModelFile after it has read the chunk's tag.

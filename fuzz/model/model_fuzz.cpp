@@ -11,8 +11,10 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The loader writes test.txt into the current directory: keep it out of the tree.
+  // Crash artifacts land there too unless -artifact_prefix names another place.
   char folder[] = "/tmp/model_fuzz.XXXXXX";
   if (!mkdtemp(folder) || chdir(folder) != 0) std::abort();
+  std::fprintf(stderr, "model_fuzz: working in %s\n", folder);
   return 0;
 }
 
