@@ -42,9 +42,13 @@ void LoadShowResources() {
   glEnable(GL_POLYGON_SMOOTH);
   // Strictly in table order: a failed picture is reported and its slot stays 0.
   for (int i = 0; i < kTextureCount; ++i) qenLoadJPEGTexture(kTextureFiles[i], &showTextures[i]);
+  // A second start-up (a window made again) replaces the quadric instead of leaking it.
+  if (quadric) gluDeleteQuadric(quadric);
   quadric = gluNewQuadric();
-  gluQuadricNormals(quadric, GLU_SMOOTH);
-  gluQuadricTexture(quadric, GL_TRUE);
+  if (quadric) {  // null only when out of memory; GLU would dereference it
+    gluQuadricNormals(quadric, GLU_SMOOTH);
+    gluQuadricTexture(quadric, GL_TRUE);
+  }
   // The module starts inside MusicLoad; it is set back to its first row here so the music
   // begins with the first frame, after every picture has loaded.
   MusicLoad(kMusicFile);
