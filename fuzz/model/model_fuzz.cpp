@@ -2,6 +2,7 @@
 // holds, so that a bad pointer or count shows up under AddressSanitizer.
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,16 +10,20 @@
 
 #include "toolkit/model_file.h"
 
+namespace {
+// The loader writes test.txt into the current directory: each load runs in a scratch
+// folder, and the fuzzer's own folder (corpus paths, artifacts) is restored afterwards.
+char scratch[] = "/tmp/model_fuzz.XXXXXX";
+char home[PATH_MAX];
+}  // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // The loader writes test.txt into the current directory: keep it out of the tree.
-  // Crash artifacts land there too unless -artifact_prefix names another place.
-  char folder[] = "/tmp/model_fuzz.XXXXXX";
-  if (!mkdtemp(folder) || chdir(folder) != 0) std::abort();
-  std::fprintf(stderr, "model_fuzz: working in %s\n", folder);
+  if (!mkdtemp(scratch) || !getcwd(home, sizeof(home))) std::abort();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (chdir(scratch) != 0) std::abort();
   FILE* file = std::fopen("input.mdl", "wb");
   if (!file) std::abort();
   if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
@@ -27,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ModelScene scene;
   std::memset(&scene, 0, sizeof(scene));
   LoadModelFile(&scene, "input.mdl");
+  if (chdir(home) != 0) std::abort();
   if (!scene.objects || scene.lastLight >= kModelMaxLights) std::abort();
   if (materialCount != 0 || currentMaterial != 0 || modelFile || modelLogFile) std::abort();
 
