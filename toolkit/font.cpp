@@ -60,7 +60,10 @@ void BuildFontLists() {
 }
 
 void DeleteFontLists() {
+  // With no lists built, base 0 would name lists 0..255, which belong to other modules.
+  if (fontListBase == 0) return;
   glDeleteLists(fontListBase, kGlyphCount);
+  fontListBase = 0;  // the names may be handed out again to someone else
 }
 
 void PrintText(int32_t x, int32_t y, const char* text, int32_t set) {
@@ -89,7 +92,9 @@ void PrintText(int32_t x, int32_t y, const char* text, int32_t set) {
     if (glyph >= 0 && glyph < kGlyphCount) ++valid;
   }
   glListBase(fontListBase - 32 + 128 * set);
-  if (valid == length) {
+  if (fontListBase == 0) {
+    // No font lists: the bytes would call other modules' lists 1..255.
+  } else if (valid == length) {
     glCallLists(static_cast<GLsizei>(length), GL_BYTE, text);
   } else if (valid > 0) {
     std::vector<signed char> kept;

@@ -18,6 +18,7 @@ extern int32_t textOutputOn;   // the line-print operations draw only while it i
 // Makes the 256 glyph lists: each a 16 x 16 textured quad that then moves the pen 10 units
 // right. Needs a current GL context and fontTexture.
 void BuildFontLists();
+// Deletes the 256 lists and sets fontListBase back to 0; nothing to do while it is 0.
 void DeleteFontLists();
 
 // Prints `text` with its first glyph's lower left corner at (x, y) of the 640 x 480 virtual
@@ -26,7 +27,8 @@ void DeleteFontLists();
 // 160..255 call glyphs 0..95 and the bytes 1..31 glyphs 96..127 (set 0's cells). A byte
 // whose list would fall outside the font's 256 lists (below 32 or above 127 in set 0,
 // 128..159 in set 1, any byte in a negative set) is dropped: it draws nothing and does not
-// move the pen, just as a call of a missing list would do. Restores both matrices, leaves
+// move the pen, just as a call of a missing list would do. While fontListBase is 0 (no
+// lists built) no glyph is drawn at all. Restores both matrices, leaves
 // the matrix mode at modelview, depth testing on and blending off.
 void PrintText(int32_t x, int32_t y, const char* text, int32_t set);
 

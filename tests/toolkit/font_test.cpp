@@ -266,4 +266,35 @@ TEST_F(FontTest, AppendLineFillsLinesOneToTwentyNine) {
   EXPECT_STREQ(textLines[4], "stored only");
 }
 
+// Without built lists, base 0 would make the bytes call other modules' lists 1..255, and
+// deleting 256 lists from base 0 would delete them.
+TEST(FontListsTest, UnbuiltOrDeletedFontTouchesNoOtherList) {
+  HeadlessGL gl;
+  ASSERT_TRUE(gl.ok()) << gl.error();
+  gl.MakeCurrent();
+  const GLuint other = glGenLists(1);
+  ASSERT_GT(other, 0u);
+  ASSERT_LT(other, 96u);
+  glNewList(other, GL_COMPILE);
+  glBegin(GL_POINTS);
+  glVertex2i(320, 240);
+  glEnd();
+  glEndList();
+
+  fontListBase = 0;
+  const char byte[2] = {static_cast<char>(32 + other), 0};  // names `other` from base 0
+  EXPECT_TRUE(CaptureFeedback([&] { PrintText(0, 0, byte, 0); }).empty());
+  DeleteFontLists();
+  EXPECT_TRUE(glIsList(other));
+
+  BuildFontLists();
+  EXPECT_NE(fontListBase, 0u);
+  const GLuint base = fontListBase;
+  DeleteFontLists();
+  EXPECT_EQ(fontListBase, 0u);
+  EXPECT_FALSE(glIsList(base));
+  DeleteFontLists();  // a second release leaves the other list alone
+  EXPECT_TRUE(glIsList(other));
+}
+
 }  // namespace
