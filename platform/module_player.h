@@ -25,6 +25,10 @@ bool ModuleDeviceInit(int device, uint32_t frequency);
 // Offline mode: no device; sound is made only by ModuleRender, and the position follows
 // the samples rendered. Used by the capture program and the tests.
 bool ModuleDeviceInitOffline(uint32_t frequency);
+// With `offline` true, every later ModuleDeviceInit opens the offline mode instead of an
+// output device, so the show's own start-up (MusicLoad) plays into ModuleRender. Set by
+// the capture program before start-up; off by default. Only the openmpt backend has it.
+void ModuleSelectOffline(bool offline);
 // Stops playback, releases the module and the device. Harmless when nothing was opened.
 void ModuleDeviceFree();
 

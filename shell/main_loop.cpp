@@ -2,9 +2,8 @@
 #include "shell/main_loop.h"
 
 #include "platform/platform.h"
+#include "shell/frame_pass.h"
 #include "shell/gl_window.h"
-#include "show/gallery.h"
-#include "show/intro.h"
 
 namespace {
 
@@ -13,37 +12,8 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kBits = 16;
 
-// Steps per gallery pass while a key is held: no timer, so speed follows the frame rate.
-constexpr float kYawStep = 0.8f;
-constexpr float kMoveStep = 0.1f;
-
-void ApplyGalleryKeys() {
-  if (keys[kVk1]) gallerySet = 1;
-  if (keys[kVk2]) gallerySet = 2;
-  if (keys[kVk3]) gallerySet = 3;
-  if (keys[kVkLeft]) viewYaw -= kYawStep;
-  if (keys[kVkRight]) viewYaw += kYawStep;
-  if (keys[kVkUp]) viewZ += kMoveStep;
-  if (keys[kVkDown]) viewZ -= kMoveStep;
-}
-
-// One idle pass: an intro frame while the intro runs, then (in the same pass, once the
-// intro has handed over) a gallery frame. Returns true when the show should end.
-bool FramePass() {
-  bool done = false;
-  if (introPhase == 1) {
-    if (keys[kVkEscape]) done = true;  // this frame is still drawn and shown
-    DrawIntro();
-    PlatformSwapBuffers(deviceContext);
-  }
-  if (introPhase == 0) {
-    bool keepGoing = true;
-    if (active == 1) keepGoing = DrawGallery() != 0;
-    if (!keepGoing || keys[kVkEscape]) return true;  // ends before the swap
-    PlatformSwapBuffers(deviceContext);
-    ApplyGalleryKeys();
-  }
-  return done;
+void SwapWindow() {
+  PlatformSwapBuffers(deviceContext);
 }
 
 }  // namespace
@@ -67,7 +37,7 @@ int WinMain(void*, void*, char*, int) {
       }
       continue;  // every pending message before the next frame
     }
-    done = FramePass();
+    done = FramePass(SwapWindow);
   }
 
   DestroyMainWindow();

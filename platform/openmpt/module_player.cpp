@@ -55,6 +55,8 @@ struct Player {
 };
 
 Player player;
+// Chosen before start-up and kept across ModuleDeviceFree (which resets `player`).
+bool offlineSelected = false;
 
 // Holds the device lock for a scope (nothing to lock offline or without a device).
 class AudioLock {
@@ -203,6 +205,7 @@ bool Initialised() {
 }  // namespace
 
 bool ModuleDeviceInit(int device, uint32_t frequency) {
+  if (offlineSelected) return ModuleDeviceInitOffline(frequency);
   ModuleDeviceFree();
   if (frequency == 0) return false;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -243,6 +246,8 @@ bool ModuleDeviceInitOffline(uint32_t frequency) {
   player.frequency = frequency;
   return true;
 }
+
+void ModuleSelectOffline(bool offline) { offlineSelected = offline; }
 
 void ModuleDeviceFree() {
   if (player.device) {
