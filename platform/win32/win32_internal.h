@@ -1,0 +1,53 @@
+// Shared pieces of the Win32 backend: the handle conversions between the layer's opaque
+// types and Win32's own, and the records the show's descriptors become. Only the files
+// of platform/win32 (and their tests) include this.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "platform/platform.h"
+
+// The layer's handles are Win32's handles: nothing is wrapped.
+inline HWND ToHwnd(WindowHandle window) {
+  return reinterpret_cast<HWND>(window);
+}
+inline WindowHandle FromHwnd(HWND window) {
+  return reinterpret_cast<WindowHandle>(window);
+}
+inline HDC ToHdc(DeviceContext dc) {
+  return reinterpret_cast<HDC>(dc);
+}
+inline DeviceContext FromHdc(HDC dc) {
+  return reinterpret_cast<DeviceContext>(dc);
+}
+inline HGLRC ToHglrc(RenderingContext context) {
+  return reinterpret_cast<HGLRC>(context);
+}
+inline RenderingContext FromHglrc(HGLRC context) {
+  return reinterpret_cast<RenderingContext>(context);
+}
+
+namespace win32_platform {
+
+// The full PIXELFORMATDESCRIPTOR for the show's descriptor: the fields it sets, every
+// other field 0.
+PIXELFORMATDESCRIPTOR ToPixelFormatDescriptor(const PixelFormatDescriptor& pfd);
+
+// The DEVMODE of a fullscreen change: zeros, its size, width, height and depth, and the
+// fields naming those three (no refresh rate).
+DEVMODEA FullscreenMode(int width, int height, int bits);
+
+// The WNDCLASSA of the show's window class, its messages going to the window procedure
+// the layer forwards to.
+WNDCLASSA WindowClass(const char* className);
+
+// The window procedure the layer registered through PlatformRegisterClass, null before.
+WindowProc RegisteredProc();
+
+}  // namespace win32_platform

@@ -1,0 +1,144 @@
+// The window class, display mode, window, pixel format, WGL context and buffer swap on
+// Win32: each layer call is the Win32 or WGL call of the same name.
+#include <cstdio>
+#include <cstring>
+
+#include "platform/win32/win32_internal.h"
+
+namespace {
+
+WindowProc registeredProc = nullptr;
+
+// Every message of the show's window goes to the procedure the shell registered, as
+// Win32 would call it directly; what the shell leaves alone it hands to DefWindowProcA.
+LRESULT CALLBACK ForwardingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!registeredProc) return DefWindowProcA(window, message, wParam, lParam);
+  return registeredProc(FromHwnd(window), message, wParam, lParam);
+}
+
+}  // namespace
+
+namespace win32_platform {
+
+PIXELFORMATDESCRIPTOR ToPixelFormatDescriptor(const PixelFormatDescriptor& pfd) {
+  PIXELFORMATDESCRIPTOR record;
+  std::memset(&record, 0, sizeof record);
+  record.nSize = pfd.nSize;
+  record.nVersion = pfd.nVersion;
+  record.dwFlags = pfd.dwFlags;
+  record.iPixelType = pfd.iPixelType;
+  record.cColorBits = pfd.cColorBits;
+  record.cDepthBits = pfd.cDepthBits;
+  record.cStencilBits = pfd.cStencilBits;
+  record.cAuxBuffers = pfd.cAuxBuffers;
+  record.iLayerType = pfd.iLayerType;
+  return record;
+}
+
+DEVMODEA FullscreenMode(int width, int height, int bits) {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof mode);
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmBitsPerPel = static_cast<DWORD>(bits);
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  return mode;
+}
+
+WNDCLASSA WindowClass(const char* className) {
+  WNDCLASSA windowClass;
+  std::memset(&windowClass, 0, sizeof windowClass);
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  windowClass.lpfnWndProc = ForwardingWindowProc;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = nullptr;
+  windowClass.lpszMenuName = nullptr;
+  windowClass.lpszClassName = className;
+  return windowClass;
+}
+
+WindowProc RegisteredProc() {
+  return registeredProc;
+}
+
+}  // namespace win32_platform
+
+bool PlatformRegisterClass(const char* className, WindowProc proc) {
+  if (!className || !proc) return false;
+  const WNDCLASSA windowClass = win32_platform::WindowClass(className);
+  registeredProc = proc;
+  if (RegisterClassA(&windowClass)) return true;
+  // The class outlives a teardown; registering it again reuses it with the new procedure.
+  if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
+  registeredProc = nullptr;
+  return false;
+}
+
+bool PlatformChangeDisplayMode(int width, int height, int bits) {
+  DEVMODEA mode = win32_platform::FullscreenMode(width, height, bits);
+  return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+void PlatformRestoreDisplayMode() {
+  ChangeDisplaySettingsA(nullptr, 0);
+}
+
+WindowHandle PlatformCreateWindow(const char* className, const char* title, uint32_t style,
+                                  int width, int height) {
+  HWND window = CreateWindowExA(0, className, title, style, 0, 0, width, height, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  return FromHwnd(window);
+}
+
+void PlatformShowWindow(WindowHandle window) {
+  ShowWindow(ToHwnd(window), SW_SHOW);
+  SetForegroundWindow(ToHwnd(window));
+  SetFocus(ToHwnd(window));
+}
+
+bool PlatformDestroyWindow(WindowHandle window) {
+  return DestroyWindow(ToHwnd(window)) != 0;
+}
+
+DeviceContext PlatformGetDC(WindowHandle window) {
+  // GetDC(NULL) is the whole screen: never what the show means by its window's context.
+  if (!window) return nullptr;
+  return FromHdc(GetDC(ToHwnd(window)));
+}
+
+bool PlatformReleaseDC(WindowHandle window, DeviceContext dc) {
+  return ReleaseDC(ToHwnd(window), ToHdc(dc)) == 1;
+}
+
+int PlatformChoosePixelFormat(DeviceContext dc, const PixelFormatDescriptor* pfd) {
+  if (!pfd) return 0;
+  const PIXELFORMATDESCRIPTOR record = win32_platform::ToPixelFormatDescriptor(*pfd);
+  return ChoosePixelFormat(ToHdc(dc), &record);
+}
+
+bool PlatformSetPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor* pfd) {
+  if (!pfd) return false;
+  const PIXELFORMATDESCRIPTOR record = win32_platform::ToPixelFormatDescriptor(*pfd);
+  return SetPixelFormat(ToHdc(dc), format, &record) != 0;
+}
+
+bool PlatformSwapBuffers(DeviceContext dc) {
+  return SwapBuffers(ToHdc(dc)) != 0;
+}
+
+RenderingContext PlatformCreateContext(DeviceContext dc) {
+  return FromHglrc(wglCreateContext(ToHdc(dc)));
+}
+
+bool PlatformMakeCurrent(DeviceContext dc, RenderingContext context) {
+  return wglMakeCurrent(ToHdc(dc), ToHglrc(context)) != 0;
+}
+
+bool PlatformDeleteContext(RenderingContext context) {
+  return wglDeleteContext(ToHglrc(context)) != 0;
+}

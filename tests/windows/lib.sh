@@ -1,0 +1,231 @@
+# Shared helpers of the Windows end-to-end scripts: lumivex.exe under wine64 on a private
+# Xvfb, a private wine prefix, a PulseAudio null sink as the sound device, the program
+# started in a scratch copy of the data folder, and cleanup of everything started here.
+#
+# Usage from a script:  source lib.sh "$@"   (argument: path to lumivex.exe)
+
+set -u
+EXE=${1:?usage: $0 path/to/lumivex.exe}
+EXE=$(realpath "$EXE")
+WIN_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+REPO_DATA="$WIN_DIR/../../data"
+
+PIDS=()
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-win-XXXXXX")
+export WINEPREFIX="$WORK/wine"
+export WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+export WINEDEBUG=-all
+unset WINELOADER
+
+find_wine() {
+  local candidate
+  for candidate in "${WINE64:-}" /usr/lib/wine/wine64 "$(command -v wine64 2>/dev/null)"; do
+    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+      echo "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+
+skip() {
+  echo "************************************************************" >&2
+  echo "SKIPPED: $*" >&2
+  echo "************************************************************" >&2
+  exit 77
+}
+
+WINE=$(find_wine) || skip "wine64 is not installed (scripts/install-windows-deps)"
+WINESERVER="$(dirname "$WINE")/wineserver"
+for tool in Xvfb xdotool xwininfo import convert pulseaudio; do
+  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (scripts/install-windows-deps)"
+done
+
+cleanup() {
+  local pid
+  if [ -d "$WINEPREFIX" ]; then "$WINESERVER" -k >/dev/null 2>&1; fi
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  sleep 0.2
+  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f "$WORK/show.err" ]; then
+    echo "--- the show's standard error:" >&2
+    grep -v '^[0-9a-f]*:fixme:' "$WORK/show.err" | tail -n 30 >&2
+  fi
+  exit 1
+}
+
+# start_x SCREEN (e.g. 800x600x16): a private Xvfb; sets DISPLAY.
+start_x() {
+  local fifo="$WORK/displayfd" i
+  : >"$fifo"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
+  PIDS+=($!)
+  for i in $(seq 1 100); do
+    if [ -s "$fifo" ]; then break; fi
+    sleep 0.1
+  done
+  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+  export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+}
+
+# start_sound: a PulseAudio server of our own whose only sink consumes audio in real
+# time; wine's winepulse finds it through PULSE_SERVER.
+start_sound() {
+  mkdir -p "$WORK/pulse"
+  export XDG_RUNTIME_DIR="$WORK/pulse" PULSE_RUNTIME_PATH="$WORK/pulse"
+  export PULSE_SERVER="unix:$WORK/pulse/native"
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse/native" \
+    --load="module-null-sink sink_name=lumivex_null" >"$WORK/pulse.log" 2>&1 &
+  PIDS+=($!)
+  local i
+  for i in $(seq 1 50); do
+    [ -S "$WORK/pulse/native" ] && return 0
+    sleep 0.1
+  done
+  fail "PulseAudio did not start: $(tail -n 5 "$WORK/pulse.log")"
+}
+
+# no_sound: nothing wine could play into.
+no_sound() {
+  export PULSE_SERVER="unix:$WORK/no-such-server"
+  export AUDIODEV=/dev/null-no-such-device
+}
+
+# make_prefix: a fresh wine prefix; without a window manager, unmanaged windows close at
+# once instead of after a two-second wait.
+make_prefix() {
+  "$WINE" wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wineboot: $(tail -n 5 "$WORK/wineboot.log")"
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$WINESERVER" -w
+}
+
+# make_run_folder: a scratch working directory with the program and a copy of the
+# shipped data folder (so parallel runs never share a log file).
+make_run_folder() {
+  RUN="$WORK/run"
+  mkdir -p "$RUN/data"
+  cp "$EXE" "$RUN/lumivex.exe"
+  cp "$REPO_DATA"/*.jpg "$REPO_DATA"/*.xm "$RUN/data/" 2>/dev/null
+  rm -f "$RUN/data/VorlErrors.txt"
+}
+
+# start_show: lumivex.exe in $RUN. Buffer swaps are traced by wine's wgl channel into
+# the show's standard error, so frames can be counted.
+start_show() {
+  [ -n "${RUN:-}" ] || make_run_folder
+  (
+    cd "$RUN" || exit 1
+    export WINEDEBUG="-all,trace+wgl"
+    exec "$WINE" ./lumivex.exe
+  ) >"$WORK/show.out" 2>"$WORK/show.err" &
+  SHOW_PID=$!
+  PIDS+=("$SHOW_PID")
+}
+
+show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
+
+# window_id NAME: the id of the first window with that exact name, or nothing.
+window_id() {
+  xwininfo -root -tree 2>/dev/null |
+    awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
+}
+
+# wait_window NAME [seconds]: prints the id once a window of that name is mapped.
+wait_window() {
+  local i id tries=$((${2:-30} * 10))
+  for ((i = 0; i < tries; i++)); do
+    id=$(window_id "$1")
+    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
+      echo "$id"
+      return 0
+    fi
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# press KEY: held for a third of a second, as a person presses it.
+press() {
+  xdotool keydown "$1"
+  sleep 0.3
+  xdotool keyup "$1"
+}
+
+# hold KEY SECONDS
+hold() {
+  xdotool keydown "$1"
+  sleep "$2"
+  xdotool keyup "$1"
+}
+
+# answer BOX-CAPTION KEY [seconds]: waits for the box, sends it the key.
+answer() {
+  local id
+  id=$(wait_window "$1" "${3:-30}") || return 1
+  sleep 0.3
+  xdotool key --window "$id" "$2"
+}
+
+# swaps: the buffer swaps so far.
+swaps() {
+  local n
+  n=$(grep -c 'wglSwapBuffers' "$WORK/show.err" 2>/dev/null)
+  echo "${n:-0}"
+}
+
+# wait_swaps N [seconds]
+wait_swaps() {
+  local i tries=$((${2:-60} * 10))
+  for ((i = 0; i < tries; i++)); do
+    [ "$(swaps)" -ge "$1" ] && return 0
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_exit [seconds]: the show's exit code (124 when it did not end in time).
+wait_exit() {
+  local i tries=$((${1:-30} * 10))
+  for ((i = 0; i < tries; i++)); do
+    if ! show_running; then
+      wait "$SHOW_PID"
+      return $?
+    fi
+    sleep 0.1
+  done
+  return 124
+}
+
+# shot NAME: a screenshot of the whole screen into $WORK/NAME.png.
+shot() { import -window root "$WORK/$1.png" || fail "no screenshot"; }
+
+# difference GEOMETRY A B: how much a region (WxH+X+Y) of two screenshots differs (mean
+# absolute error, 0..1).
+difference() {
+  compare -metric MAE "$WORK/$2.png[$1]" "$WORK/$3.png[$1]" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
+}
+
+# brightness GEOMETRY NAME: the mean grey level of a region of a screenshot (0..1).
+brightness() { convert "$WORK/$2.png[$1]" -colorspace gray -format '%[fx:mean]' info:; }
+
+# check EXPRESSION NAME=VALUE...: an awk condition on the figures given.
+check() {
+  local condition=$1 assignment
+  local arguments=()
+  shift
+  for assignment in "$@"; do arguments+=(-v "$assignment"); done
+  awk "${arguments[@]}" "BEGIN { exit !($condition) }" </dev/null
+}
+
+# log_text: the error log with the CR LF line ends of a Windows text file made plain.
+log_text() { tr -d '\r' <"$RUN/data/VorlErrors.txt"; }
