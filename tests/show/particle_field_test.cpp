@@ -120,6 +120,38 @@ TEST_F(ParticleFieldTest, UnscatteredBuildKeepsEveryParticleAtTheOriginWithThree
   EXPECT_EQ(NextRandom(), draws[15]);
 }
 
+// A second build replaces the first array (given back, not leaked) and its list.
+TEST_F(ParticleFieldTest, RebuildReplacesTheField) {
+  Field field;
+  Build(&field, 40, 1);
+  const uint32_t firstList = particleQuadList;
+  Build(&field, 3, 0);
+  ASSERT_NE(field.particles, nullptr);
+  EXPECT_EQ(field.count, 3u);
+  EXPECT_EQ(field.particles[0].orbitRadius, 3.0f);
+  EXPECT_EQ(field.particles[2].x, 0.0f);
+  EXPECT_NE(particleQuadList, firstList);
+  EXPECT_EQ(SpriteCentres([&] { DrawStream(&field, -40.0f, 0); }).size(), 3u);
+}
+
+// An array that cannot be had leaves the field unbuilt; drawing it then reports instead
+// of reading through a null array.
+TEST_F(ParticleFieldTest, FailedAllocationLeavesTheFieldUnbuilt) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer aborts on the oversized request instead of failing it";
+#else
+  Field field;
+  Build(&field, 0xFFFFFFFFu, 1);  // 48 bytes each: about 206 GB
+  EXPECT_EQ(field.particles, nullptr);
+  EXPECT_EQ(field.count, 0u);
+  DrawStream(&field, -40.0f, 0);
+  EXPECT_EQ(fake::state.boxes.size(), 1u);
+  Draw_Particle* none = nullptr;
+  DrawOrbit(none, -40.0f, 0.0f);
+  EXPECT_EQ(fake::state.boxes.size(), 2u);
+#endif
+}
+
 // The sign test passes for draws above half of 25100: 12550 gives exactly 0.5 and a
 // negative coordinate, 12551 a positive one. Both values occur at sign positions of a
 // long scattered build (draws 3 and 5 of each particle's seven).
