@@ -45,9 +45,11 @@ struct Session {
   Y4mWriter video;
   WavWriter sound;
   std::vector<int16_t> soundBuffer;
-  int64_t limit = -1;      // frames to write; -1: until the tour ends
-  int64_t tourLength = 0;  // gallery frames of the key script
-  int64_t expected = 0;    // the total, for progress
+  std::vector<uint8_t> pixels;  // one frame as read back: RGBA, bottom row first
+  std::vector<uint8_t> rgb;     // the same, RGB and top row first, for PNG
+  int64_t limit = -1;           // frames to write; -1: until the tour ends
+  int64_t tourLength = 0;       // gallery frames of the key script
+  int64_t expected = 0;         // the total, for progress
   int64_t framesDone = 0;
   int64_t galleryDone = 0;  // gallery frames among them
   bool passBeganInIntro = false;
@@ -116,11 +118,28 @@ bool WriteFrame(Session& s) {
     glFinish();  // the frame is drawn in full, as a read-back would wait for
     return true;
   }
-  const std::vector<uint8_t> rgb = s.gl->ReadFrameTopDown();
-  if (s.options->video) return s.video.WriteFrame(rgb.data(), &s.error);
+  const int width = s.options->width, height = s.options->height;
+  // RGBA is the framebuffer's own layout: Mesa copies it without converting each pixel.
+  s.pixels.resize(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, s.pixels.data());
+  // glReadPixels returns the bottom row first; video and pictures start with the top row.
+  const ptrdiff_t stride = static_cast<ptrdiff_t>(width) * 4;
+  const uint8_t* topRow = s.pixels.data() + stride * (height - 1);
+  if (s.options->video) return s.video.WriteFrame(topRow, -stride, 4, &s.error);
+  s.rgb.resize(static_cast<size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* in = topRow - stride * y;
+    uint8_t* out = s.rgb.data() + static_cast<size_t>(width) * 3 * y;
+    for (int x = 0; x < width; ++x, in += 4, out += 3) {
+      out[0] = in[0];
+      out[1] = in[1];
+      out[2] = in[2];
+    }
+  }
   char name[4096];
   std::snprintf(name, sizeof name, s.paths.framePattern.c_str(), static_cast<int>(s.framesDone));
-  return WritePng(name, rgb.data(), s.options->width, s.options->height, &s.error);
+  return WritePng(name, s.rgb.data(), width, height, &s.error);
 }
 
 // The swap of a captured frame: read back, write, and render the music that plays

@@ -2,6 +2,7 @@
 // (4:2:0, BT.601 studio range), which ffmpeg and most players read as raw video.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -18,6 +19,9 @@ class Y4mWriter {
   bool Open(const std::string& path, int width, int height, int fps, std::string* error);
   // Appends one RGB frame, rows top first.
   bool WriteFrame(const uint8_t* rgb, std::string* error);
+  // Appends one frame of `pixelBytes`-byte pixels (R, G, B first) whose top row starts at
+  // `topRow`, the next row `rowStep` bytes further (negative for a bottom-up picture).
+  bool WriteFrame(const uint8_t* topRow, ptrdiff_t rowStep, int pixelBytes, std::string* error);
   // Flushes and closes; false when anything was not written.
   bool Close(std::string* error);
 
@@ -31,3 +35,6 @@ class Y4mWriter {
 // Converts one RGB frame (rows top first, even sizes) into Y, Cb and Cr planes of
 // width x height, then two of width/2 x height/2, one after the other in `planes`.
 void RgbToYuv420(const uint8_t* rgb, int width, int height, uint8_t* planes);
+// The same for any row order and pixel size, as WriteFrame takes them.
+void PixelsToYuv420(const uint8_t* topRow, ptrdiff_t rowStep, int pixelBytes, int width, int height,
+                    uint8_t* planes);
