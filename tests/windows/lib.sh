@@ -167,13 +167,23 @@ hold() {
   xdotool keyup "$1"
 }
 
-# answer BOX-CAPTION KEY [seconds]: waits for the box, sends it the key.
+# answer BOX-CAPTION KEY [seconds]: waits for the box and sends it the key until it
+# closes (a box mapped a moment ago may not take keys yet).
 answer() {
-  local id
+  local id i
   id=$(wait_window "$1" "${3:-30}") || return 1
-  sleep 0.3
-  xdotool key --window "$id" "$2"
+  for i in 1 2 3 4 5; do
+    sleep 0.5
+    send_key "$id" "$2"
+    sleep 0.5
+    xwininfo -id "$id" >/dev/null 2>&1 || return 0
+  done
+  return 1
 }
+
+# send_key WINDOW KEY: a key press sent to one window. A box that closes on the press is
+# gone before the release, which X then reports as an error: that is expected.
+send_key() { xdotool key --window "$1" "$2" 2>/dev/null || true; }
 
 # swaps: the buffer swaps so far.
 swaps() {

