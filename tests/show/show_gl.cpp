@@ -12,14 +12,16 @@
 
 namespace showtest {
 namespace {
-std::unique_ptr<HeadlessGL> context;
+// Made once and never destroyed: tearing a Mesa context down from an exit handler, after
+// LLVM's own statics are gone, can spin for ever.
+HeadlessGL* context = nullptr;
 float orthoHalf = 1.0f;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 }  // namespace
 
 bool EnsureGL() {
-  if (!context) context = std::make_unique<HeadlessGL>(kWidth, kHeight);
+  if (!context) context = new HeadlessGL(kWidth, kHeight);
   if (!context->ok()) {
     ADD_FAILURE() << "headless GL: " << context->error();
     return false;
