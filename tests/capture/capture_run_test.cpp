@@ -147,6 +147,7 @@ std::vector<uint8_t> Frame(const std::string& folder, int index) {
 // order 2, and the logo and first tunnel frames drawn by the show's code at 320 x 240.
 struct Reference {
   int64_t firstTunnelFrame = -1;
+  size_t renderedAfterStartUp = 0;  // sound the show's own start-up left to render offline
   std::vector<uint8_t> logo, tunnel;
 };
 
@@ -186,6 +187,8 @@ const Reference& Expected(int fps) {
   ModuleMusicSetPosition(2);  // order 2, row 0: the tunnel, first drawn here
   DrawIntro();
   reference->tunnel = gl.ReadFrameTopDown();
+  std::vector<int16_t> sound(2 * 441);
+  reference->renderedAfterStartUp = ModuleRender(sound.data(), 441);
   return *reference;
 }
 
@@ -260,6 +263,8 @@ TEST(Capture, StartsWithTheLogoAndCutsToTheTunnelWhenTheMusicReachesOrder2) {
   const Difference cut = Compare(Frame(frames, static_cast<int>(f)), expected.tunnel, 2);
   EXPECT_LE(cut.share, 0.001) << "frame " << f << " is not the first tunnel frame";
   EXPECT_GT(Compare(expected.tunnel, expected.logo, 2).share, 0.5);  // the two truly differ
+  // The show's start-up (MusicLoad) opened the offline player, not a sound device.
+  EXPECT_EQ(expected.renderedAfterStartUp, 441u);
 }
 
 TEST(Capture, AMissingPictureIsLoggedAsTheShowLogsItAndTheCaptureGoesOn) {
