@@ -57,3 +57,32 @@ swaps() {
 
 # rss_kib PID: resident memory of a process in KiB.
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+
+# answer_boxes_slowly N SECONDS: answers "Vorlen - ERROR" boxes until N are answered or
+# SECONDS have passed (for a show under valgrind, whose start-up takes a while); prints
+# how many were answered.
+answer_boxes_slowly() {
+  local answered=0 id i tries=$(($2 * 10))
+  for ((i = 0; i < tries && answered < $1; i++)); do
+    show_running || break
+    id=$(window_id "Vorlen - ERROR")
+    if [ -n "$id" ]; then
+      xdotool key --window "$id" Return
+      answered=$((answered + 1))
+      sleep 0.5
+    else
+      sleep 0.1
+    fi
+  done
+  echo "$answered"
+}
+
+# hold_key KEY [FRAMES]: holds a key down until the show has drawn FRAMES more frames (2
+# by default), for a show too slow for press's third of a second (it polls held keys
+# once a frame, and a key released before the next frame passes unseen).
+hold_key() {
+  local target=$(($(swaps) + ${2:-2}))
+  xdotool keydown "$1"
+  wait_swaps "$target" 600
+  xdotool keyup "$1"
+}
