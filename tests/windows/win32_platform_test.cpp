@@ -216,7 +216,7 @@ TEST_F(Win32Window, WindowIsHiddenUntilShownAndHasTheOuterSizeAsked) {
   EXPECT_TRUE(IsWindowVisible(ToHwnd(window_)));
 }
 
-TEST_F(Win32Window, DeviceContextIsTheWindowsOwnAndReleasesOnce) {
+TEST_F(Win32Window, DeviceContextIsTheWindowsOwnAndIsReleased) {
   DeviceContext dc = PlatformGetDC(window_);
   ASSERT_NE(dc, nullptr);
   // CS_OWNDC: the window keeps one context, the same on every call.
