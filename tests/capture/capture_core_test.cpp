@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +15,7 @@
 #include "platform/platform.h"
 #include "tests/capture/png_decode.h"
 #include "tools/capture/capture_options.h"
+#include "tools/capture/frame_pipeline.h"
 #include "tools/capture/key_script.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/wav_writer.h"
@@ -307,6 +311,63 @@ TEST(Writers, AFullDiskIsAnErrorNotASilentLoss) {
   failed = failed || !video.Close(&error);
   EXPECT_TRUE(failed);
   EXPECT_FALSE(WritePng("/dev/full", frame.data(), 320, 240, &error));
+}
+
+TEST(FramePipeline, WritesEveryFrameInOrderAndRecyclesBuffers) {
+  std::vector<int64_t> written;
+  std::vector<uint8_t> firstBytes;
+  FramePipeline pipeline(
+      [&](int64_t index, const std::vector<uint8_t>& pixels, std::string*) {
+        // A slow disk: the queue fills and Push must wait rather than drop.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        written.push_back(index);
+        firstBytes.push_back(pixels.at(0));
+        return true;
+      },
+      2);
+  std::string error;
+  bool recycled = false;
+  for (int64_t i = 0; i < 20; ++i) {
+    std::vector<uint8_t> buffer = pipeline.TakeBuffer();
+    recycled = recycled || !buffer.empty();
+    buffer.assign(16, static_cast<uint8_t>(i));
+    ASSERT_TRUE(pipeline.Push(i, std::move(buffer), &error)) << error;
+  }
+  ASSERT_TRUE(pipeline.Finish(&error)) << error;
+  ASSERT_EQ(written.size(), 20u);
+  for (int64_t i = 0; i < 20; ++i) {
+    EXPECT_EQ(written[i], i);
+    EXPECT_EQ(firstBytes[i], i);
+  }
+  EXPECT_TRUE(recycled);
+}
+
+TEST(FramePipeline, AFailedWriteStopsTheRestAndIsReported) {
+  std::atomic<int> calls{0};
+  FramePipeline pipeline(
+      [&](int64_t index, const std::vector<uint8_t>&, std::string* error) {
+        ++calls;
+        if (index == 3) {
+          *error = "disk full at frame 3";
+          return false;
+        }
+        return true;
+      },
+      1);
+  std::string error;
+  int refused = 0;
+  for (int64_t i = 0; i < 50; ++i) {
+    if (!pipeline.Push(i, std::vector<uint8_t>(4), &error)) {
+      ++refused;
+      EXPECT_EQ(error, "disk full at frame 3");
+    }
+  }
+  EXPECT_GT(refused, 0);
+  std::string finishError;
+  EXPECT_FALSE(pipeline.Finish(&finishError));
+  EXPECT_EQ(finishError, "disk full at frame 3");
+  // Nothing after the failed frame was written (at most the queue's one frame was taken).
+  EXPECT_LE(calls.load(), 4);
 }
 
 }  // namespace

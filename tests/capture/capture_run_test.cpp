@@ -229,6 +229,20 @@ TEST(Capture, EverySceneIsTheSameOnEveryRun) {
   EXPECT_EQ(WavFrames(folder / "a/audio.wav"), 60 * 44100);
 }
 
+TEST(Capture, ASecondCaptureIntoTheSameFolderLeavesNoFramesOfTheFirst) {
+  TempFolder folder;
+  ASSERT_EQ(Capture("--size 64x48 --fps 10 --seconds 1 --out " + Quote(folder / "f")).code, 0);
+  std::ofstream(folder / "f/notes.txt") << "mine\n";
+  ASSERT_EQ(Capture("--size 64x48 --fps 10 --seconds 0.5 --out " + Quote(folder / "f")).code, 0);
+  int frames = 0;
+  for (const auto& entry : fs::directory_iterator(folder / "f")) {
+    if (entry.path().extension() == ".png") ++frames;
+  }
+  EXPECT_EQ(frames, 5);
+  EXPECT_TRUE(fs::exists(folder / "f/notes.txt"));  // only the capture's own frames go
+  EXPECT_EQ(WavFrames(folder / "f/audio.wav"), 44100 / 2);
+}
+
 TEST(Capture, SoundKeepsInStepWhenTheRateDoesNotDivide) {
   // 44100 / 13 is not whole: 26 frames must still hold exactly two seconds of sound.
   TempFolder folder;

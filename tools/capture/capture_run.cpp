@@ -22,6 +22,7 @@
 #include "shell/frame_pass.h"
 #include "shell/gl_window.h"
 #include "show/intro.h"
+#include "tools/capture/frame_pipeline.h"
 #include "tools/capture/key_script.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/wav_writer.h"
@@ -45,11 +46,11 @@ struct Session {
   Y4mWriter video;
   WavWriter sound;
   std::vector<int16_t> soundBuffer;
-  std::vector<uint8_t> pixels;  // one frame as read back: RGBA, bottom row first
-  std::vector<uint8_t> rgb;     // the same, RGB and top row first, for PNG
-  int64_t limit = -1;           // frames to write; -1: until the tour ends
-  int64_t tourLength = 0;       // gallery frames of the key script
-  int64_t expected = 0;         // the total, for progress
+  std::vector<uint8_t> rgb;                 // a frame as PNG takes it (writer thread only)
+  std::unique_ptr<FramePipeline> pipeline;  // null in a dry run; uses the fields above
+  int64_t limit = -1;                       // frames to write; -1: until the tour ends
+  int64_t tourLength = 0;                   // gallery frames of the key script
+  int64_t expected = 0;                     // the total, for progress
   int64_t framesDone = 0;
   int64_t galleryDone = 0;  // gallery frames among them
   bool passBeganInIntro = false;
@@ -113,20 +114,14 @@ void ReportProgress(bool last) {
   std::fflush(stderr);
 }
 
-bool WriteFrame(Session& s) {
-  if (s.options->dryRun) {
-    glFinish();  // the frame is drawn in full, as a read-back would wait for
-    return true;
-  }
+// Writes one frame as read back (RGBA, bottom row first); runs on the writer thread.
+bool WritePixels(Session& s, int64_t index, const std::vector<uint8_t>& pixels,
+                 std::string* error) {
   const int width = s.options->width, height = s.options->height;
-  // RGBA is the framebuffer's own layout: Mesa copies it without converting each pixel.
-  s.pixels.resize(static_cast<size_t>(width) * height * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, s.pixels.data());
   // glReadPixels returns the bottom row first; video and pictures start with the top row.
   const ptrdiff_t stride = static_cast<ptrdiff_t>(width) * 4;
-  const uint8_t* topRow = s.pixels.data() + stride * (height - 1);
-  if (s.options->video) return s.video.WriteFrame(topRow, -stride, 4, &s.error);
+  const uint8_t* topRow = pixels.data() + stride * (height - 1);
+  if (s.options->video) return s.video.WriteFrame(topRow, -stride, 4, error);
   s.rgb.resize(static_cast<size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
     const uint8_t* in = topRow - stride * y;
@@ -138,8 +133,22 @@ bool WriteFrame(Session& s) {
     }
   }
   char name[4096];
-  std::snprintf(name, sizeof name, s.paths.framePattern.c_str(), static_cast<int>(s.framesDone));
-  return WritePng(name, s.rgb.data(), width, height, &s.error);
+  std::snprintf(name, sizeof name, s.paths.framePattern.c_str(), static_cast<int>(index));
+  return WritePng(name, s.rgb.data(), width, height, error);
+}
+
+bool WriteFrame(Session& s) {
+  if (!s.pipeline) {
+    glFinish();  // a dry run: the frame is drawn in full, as a read-back would wait for
+    return true;
+  }
+  const int width = s.options->width, height = s.options->height;
+  std::vector<uint8_t> pixels = s.pipeline->TakeBuffer();
+  // RGBA is the framebuffer's own layout: Mesa copies it without converting each pixel.
+  pixels.resize(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  return s.pipeline->Push(s.framesDone, std::move(pixels), &s.error);
 }
 
 // The swap of a captured frame: read back, write, and render the music that plays
@@ -192,6 +201,19 @@ bool LoadScript(const CaptureOptions& options, KeyScript* script) {
   return true;
 }
 
+// "frame_" and six or more digits, then ".png": the names this program gives frames.
+bool IsFrameName(const std::string& name) {
+  constexpr size_t kPrefix = 6, kSuffix = 4;
+  if (name.size() < kPrefix + 6 + kSuffix || name.compare(0, kPrefix, "frame_") != 0 ||
+      name.compare(name.size() - kSuffix, kSuffix, ".png") != 0) {
+    return false;
+  }
+  for (size_t i = kPrefix; i < name.size() - kSuffix; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
 bool OpenOutputs(Session& s) {
   const CaptureOptions& o = *s.options;
   if (o.dryRun) return true;
@@ -201,6 +223,18 @@ bool OpenOutputs(Session& s) {
     if (code || !std::filesystem::is_directory(o.out)) {
       s.error = o.out + ": cannot make the folder" + (code ? " (" + code.message() + ")" : "");
       return false;
+    }
+    // Frames of an earlier, longer capture would follow this one's into the video.
+    int removed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(o.out, code)) {
+      if (IsFrameName(entry.path().filename().string()) &&
+          std::filesystem::remove(entry.path(), code)) {
+        ++removed;
+      }
+    }
+    if (removed) {
+      std::fprintf(stderr, "lumivex-capture: removed %d frames of an earlier capture from %s\n",
+                   removed, o.out.c_str());
     }
   } else if (!s.video.Open(s.paths.video, o.width, o.height, o.fps, &s.error)) {
     return false;
@@ -244,6 +278,14 @@ int RunCapture(const CaptureOptions& options) {
     std::fprintf(stderr, "lumivex-capture: cannot write %s\n", s.error.c_str());
     return 1;
   }
+  if (!options.dryRun) {
+    // A few frames of slack: about 8 MB at 800 x 600.
+    s.pipeline = std::make_unique<FramePipeline>(
+        [&s](int64_t index, const std::vector<uint8_t>& pixels, std::string* error) {
+          return WritePixels(s, index, pixels, error);
+        },
+        4);
+  }
 
   const int64_t intro = IntroFrames(options.fps);
   if (s.limit >= 0) {
@@ -278,7 +320,13 @@ int RunCapture(const CaptureOptions& options) {
   ReportProgress(true);
   MusicShutdown();
 
-  const double elapsed = std::chrono::duration<double>(Clock::now() - s.started).count();
+  if (s.pipeline) {
+    std::string error;
+    if (!s.pipeline->Finish(&error) && !s.failed) {
+      s.failed = true;
+      s.error = error;
+    }
+  }
   if (!s.failed && !options.dryRun) {
     const bool closed = (!options.video || s.video.Close(&s.error)) && s.sound.Close(&s.error);
     if (!closed) s.failed = true;
@@ -287,6 +335,8 @@ int RunCapture(const CaptureOptions& options) {
     std::fprintf(stderr, "lumivex-capture: cannot write %s\n", s.error.c_str());
     return 1;
   }
+  // Up to the last byte written.
+  const double elapsed = std::chrono::duration<double>(Clock::now() - s.started).count();
   std::printf("lumivex-capture: %lld frames (%.2f s at %d frames/s) in %.1f s, %.1f frames/s\n",
               static_cast<long long>(s.framesDone), static_cast<double>(s.framesDone) / options.fps,
               options.fps, elapsed, elapsed > 0 ? s.framesDone / elapsed : 0.0);
