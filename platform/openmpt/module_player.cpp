@@ -247,7 +247,9 @@ bool ModuleDeviceInitOffline(uint32_t frequency) {
   return true;
 }
 
-void ModuleSelectOffline(bool offline) { offlineSelected = offline; }
+void ModuleSelectOffline(bool offline) {
+  offlineSelected = offline;
+}
 
 void ModuleDeviceFree() {
   if (player.device) {
