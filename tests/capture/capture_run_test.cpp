@@ -243,6 +243,28 @@ TEST(Capture, ASecondCaptureIntoTheSameFolderLeavesNoFramesOfTheFirst) {
   EXPECT_EQ(WavFrames(folder / "f/audio.wav"), 44100 / 2);
 }
 
+TEST(Capture, AnInterruptedCaptureLeavesValidFiles) {
+  TempFolder folder;
+  // Interrupted a second in, somewhere in the intro (at 240 frames a second it runs to
+  // over 11000 frames).
+  const std::string command = "cd " + Quote(ShowFolder().str()) + " && (" + Quote(LUMIVEX_CAPTURE) +
+                              " --quiet --no-mux --fps 240 --size 64x48 --out " +
+                              Quote(folder / "v.y4m") +
+                              " >/dev/null 2>&1 & pid=$!; sleep 1; kill -INT $pid; wait $pid)";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::string header = "YUV4MPEG2 W64 H48 F240:1 Ip A1:1 C420jpeg XCOLORRANGE=LIMITED\n";
+  const uint64_t frameBytes = 6 + 64 * 48 * 3 / 2;
+  const uint64_t videoBytes = fs::file_size(folder / "v.y4m") - header.size();
+  EXPECT_EQ(videoBytes % frameBytes, 0u);  // whole frames only
+  const int64_t frames = static_cast<int64_t>(videoBytes / frameBytes);
+  EXPECT_GT(frames, 0);
+  EXPECT_LT(frames, 11000);  // it did stop early
+  // The sound's header, its data and the video agree.
+  EXPECT_EQ(WavFrames(folder / "v.wav"), frames * 44100 / 240);
+}
+
 TEST(Capture, SoundKeepsInStepWhenTheRateDoesNotDivide) {
   // 44100 / 13 is not whole: 26 frames must still hold exactly two seconds of sound.
   TempFolder folder;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -64,6 +65,13 @@ struct Session {
 };
 
 Session* session = nullptr;
+
+// Ctrl-C or a kill: the capture stops after the frame in hand and closes its files, so
+// what was captured stays a valid video and sound file.
+volatile std::sig_atomic_t interrupted = 0;
+void OnInterrupt(int) {
+  interrupted = 1;
+}
 
 // The intro runs until a frame sees order 6. Frame n sees the music after
 // SoundFramesBefore(n) sound frames; the same offline player, run ahead, says which
@@ -307,9 +315,11 @@ int RunCapture(const CaptureOptions& options) {
   ResizeView(options.width, options.height);
   InitRenderState();
 
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
   s.started = s.lastReport = Clock::now();
   bool ended = false;
-  while (!s.stop && !ended) {
+  while (!s.stop && !ended && !interrupted) {
     // Keys for the next gallery frame; the intro reads none of them (Escape is not a
     // script key).
     HoldScriptKeys(script.KeysAt(s.galleryDone), keys);
@@ -340,11 +350,15 @@ int RunCapture(const CaptureOptions& options) {
   std::printf("lumivex-capture: %lld frames (%.2f s at %d frames/s) in %.1f s, %.1f frames/s\n",
               static_cast<long long>(s.framesDone), static_cast<double>(s.framesDone) / options.fps,
               options.fps, elapsed, elapsed > 0 ? s.framesDone / elapsed : 0.0);
-  if (options.dryRun) return 0;
+  if (interrupted) {
+    std::fprintf(stderr, "lumivex-capture: interrupted; the files hold the frames above\n");
+  }
+  if (options.dryRun) return interrupted ? 130 : 0;
   std::printf("  %s\n  %s\n", options.video ? s.paths.video.c_str() : options.out.c_str(),
               s.paths.wav.c_str());
 
   const std::string mux = MuxCommand(options, s.paths);
+  if (interrupted) return 130;  // the shell's code for a run ended by Ctrl-C
   if (!options.mux || !OnPath("ffmpeg")) {
     std::printf("To make an MP4:\n  %s\n", mux.c_str());
     return 0;
