@@ -15,8 +15,9 @@
 //   user             PlatformMessageBox, PlatformShowCursor
 //   files            PlatformResolvePath, PlatformOpenFile
 //
-// Backends: platform/sdl (SDL2, the Linux build) and tests/support/fake_platform
-// (scripted, for unit tests).
+// Backends: platform/sdl (SDL2, the Linux build), platform/win32 (the Windows build),
+// platform/headless (no windows, boxes on the terminal: offline capture) and
+// tests/support/fake_platform (scripted, for unit tests).
 #pragma once
 
 #include <cstdint>
