@@ -29,7 +29,10 @@ uint32_t Row(uint32_t position) {
 class ModulePlayer : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(folder_.path().empty()); }
-  void TearDown() override { ModuleDeviceFree(); }
+  void TearDown() override {
+    ModuleSelectOffline(false);
+    ModuleDeviceFree();
+  }
 
   std::string Save(const xm::Module& module, const std::string& name = "music.xm") {
     const std::string path = folder_ / name;
@@ -122,6 +125,28 @@ TEST_F(ModulePlayer, OfflinePositionFollowsTheRenderedSamples) {
   }
   EXPECT_EQ(runs[0], runs[1]);
   EXPECT_EQ(sound[0], sound[1]) << "the same samples on every run";
+}
+
+// The capture program's set-up: with the offline mode selected, opening a device opens the
+// offline mode instead, across releases, until the selection is withdrawn.
+TEST_F(ModulePlayer, SelectedOfflineModeStandsInForTheDevice) {
+  const xm::Module module = testmods::Timed(3, 4, 6, 125);
+  const long row = testmods::RowFrames(module);
+  std::vector<int16_t> buffer(4 * static_cast<size_t>(row));
+  ModuleSelectOffline(true);
+  EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 0)) << "no rate, no offline mode";
+  for (int open = 0; open < 2; ++open) {
+    ASSERT_TRUE(ModuleDeviceInit(4000, 44100)) << "a device that does not exist is not asked for";
+    ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+    ASSERT_TRUE(ModuleMusicPlay());
+    const size_t frames = static_cast<size_t>(row + row / 2);
+    ASSERT_EQ(ModuleRender(buffer.data(), frames), frames) << "open " << open;
+    EXPECT_EQ(ModuleMusicGetPosition(), 1u << 16) << "order 0, row 1 after a row and a half";
+    ModuleDeviceFree();
+  }
+  ModuleSelectOffline(false);
+  EXPECT_FALSE(ModuleDeviceInit(4000, 44100)) << "devices are asked for again";
+  EXPECT_EQ(ModuleRender(buffer.data(), 4), 0u);
 }
 
 TEST_F(ModulePlayer, LoopReturnsToTheRestartOrder) {
