@@ -1,7 +1,7 @@
 // The module player on winmm's waveOut under Wine: buffer sizes and the counter's
-// widening, the offline position, and with a real device (a PulseAudio null sink) the
-// heard position keeping time, pausing and restarting; a device that does not exist is
-// the failure the music player reports.
+// widening, the offline position (also when selected in place of the device), and with a real
+// device (a PulseAudio null sink) the heard position keeping time, pausing and restarting; a
+// device that does not exist is the failure the music player reports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,6 +32,7 @@ uint32_t Row(uint32_t position) {
 class WaveOutPlayer : public ::testing::Test {
  protected:
   void TearDown() override {
+    ModuleSelectOffline(false);
     ModuleDeviceFree();
     std::remove(path_.c_str());
   }
@@ -100,6 +101,28 @@ TEST_F(WaveOutPlayer, OfflinePositionFollowsTheRenderedSamples) {
   ModuleRender(buffer.data(), row);
   EXPECT_EQ(ModuleMusicGetPosition(), before);
   for (int16_t s : buffer) ASSERT_EQ(s, 0);
+}
+
+// The capture program's set-up: with the offline mode selected, opening a device opens the
+// offline mode instead, across releases, until the selection is withdrawn.
+TEST_F(WaveOutPlayer, SelectedOfflineModeStandsInForTheDevice) {
+  const xm::Module module = testmods::Timed(3, 4, 6, 125);
+  const long row = testmods::RowFrames(module);
+  std::vector<int16_t> buffer(4 * static_cast<size_t>(row));
+  ModuleSelectOffline(true);
+  EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 0)) << "no rate, no offline mode";
+  for (int open = 0; open < 2; ++open) {
+    ASSERT_TRUE(ModuleDeviceInit(4000, 44100)) << "a device that does not exist is not asked for";
+    ASSERT_TRUE(ModuleMusicLoad(Save(module), kShowFlags));
+    ASSERT_TRUE(ModuleMusicPlay());
+    const size_t frames = static_cast<size_t>(row + row / 2);
+    ASSERT_EQ(ModuleRender(buffer.data(), frames), frames) << "open " << open;
+    EXPECT_EQ(ModuleMusicGetPosition(), 1u << 16) << "order 0, row 1 after a row and a half";
+    ModuleDeviceFree();
+  }
+  ModuleSelectOffline(false);
+  EXPECT_FALSE(ModuleDeviceInit(4000, 44100)) << "devices are asked for again";
+  EXPECT_EQ(ModuleRender(buffer.data(), 4), 0u);
 }
 
 TEST_F(WaveOutPlayer, NoSuchDeviceFailsAndLeavesThePlayerClosed) {
