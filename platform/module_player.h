@@ -6,7 +6,8 @@
 // not the one being rendered. Playback loops forever (back to the module's restart
 // position). Every call is safe against the audio thread.
 //
-// Backends: platform/openmpt (libopenmpt into an SDL audio callback) and
+// Backends: one libopenmpt core (platform/openmpt/module_core.h) with two outputs, an SDL
+// audio callback (platform/openmpt) and winmm's waveOut (platform/win32); and
 // tests/support/fake_platform (a position the test controls).
 #pragma once
 
@@ -27,7 +28,7 @@ bool ModuleDeviceInit(int device, uint32_t frequency);
 bool ModuleDeviceInitOffline(uint32_t frequency);
 // With `offline` true, every later ModuleDeviceInit opens the offline mode instead of an
 // output device, so the show's own start-up (MusicLoad) plays into ModuleRender. Set by
-// the capture program before start-up; off by default. Only the openmpt backend has it.
+// the capture program before start-up; off by default.
 void ModuleSelectOffline(bool offline);
 // Stops playback, releases the module and the device. Harmless when nothing was opened.
 void ModuleDeviceFree();
