@@ -160,13 +160,6 @@ press() {
   xdotool keyup "$1"
 }
 
-# hold KEY SECONDS
-hold() {
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-}
-
 # answer BOX-CAPTION KEY [seconds]: waits for the box and sends it the key until it
 # closes (a box mapped a moment ago may not take keys yet).
 answer() {
@@ -216,26 +209,8 @@ wait_exit() {
   return 124
 }
 
-# shot NAME: a screenshot of the whole screen into $WORK/NAME.png.
-shot() { import -window root "$WORK/$1.png" || fail "no screenshot"; }
-
-# difference GEOMETRY A B: how much a region (WxH+X+Y) of two screenshots differs (mean
-# absolute error, 0..1).
-difference() {
-  compare -metric MAE "$WORK/$2.png[$1]" "$WORK/$3.png[$1]" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
-}
-
-# brightness GEOMETRY NAME: the mean grey level of a region of a screenshot (0..1).
-brightness() { convert "$WORK/$2.png[$1]" -colorspace gray -format '%[fx:mean]' info:; }
-
-# check EXPRESSION NAME=VALUE...: an awk condition on the figures given.
-check() {
-  local condition=$1 assignment
-  local arguments=()
-  shift
-  for assignment in "$@"; do arguments+=(-v "$assignment"); done
-  awk "${arguments[@]}" "BEGIN { exit !($condition) }" </dev/null
-}
+# Screenshots, regions compared and measured, held keys: shared with the Linux scripts.
+source "$WIN_DIR/../e2e/screen.sh"
 
 # log_text: the error log with the CR LF line ends of a Windows text file made plain.
 log_text() { tr -d '\r' <"$RUN/data/VorlErrors.txt"; }
