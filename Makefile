@@ -3,10 +3,13 @@
 
 BUILD      ?= build
 FUZZ_BUILD ?= build-fuzz
+ASAN_BUILD ?= build-asan
+DEBUG_BUILD ?= build-debug
 WIN_BUILD  ?= build-win
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test build deps configure fuzz clean windows test-windows
+.PHONY: run test build deps configure fuzz clean windows test-windows \
+        test-sanitize test-bad-data test-valgrind test-long
 
 run: build
 	./$(BUILD)/lumivex
@@ -34,6 +37,22 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	cd $(FUZZ_BUILD) && ctest --output-on-failure
 
+# The unit suite built with AddressSanitizer + UBSan in its own folder; leaks checked at exit.
+test-sanitize: deps
+	bash scripts/sanitize-tests $(ASAN_BUILD) -E 'e2e_|hardening_bad_data'
+
+# Every data file missing, empty, cut and of another kind, end to end (94 runs, ~3.5 min).
+test-bad-data: build
+	bash scripts/hardening matrix $(BUILD)
+
+# The real show under valgrind's memcheck for 600 frames (~15 min).
+test-valgrind: build
+	bash scripts/hardening valgrind $(BUILD)
+
+# Ten minutes of a debug build: steady memory, no GL error.
+test-long: deps
+	bash scripts/hardening long $(DEBUG_BUILD)
+
 # lumivex.exe cross-built with mingw-w64, and lumivex-windows.zip: the program and its data
 # folder, ready to unpack and run on Windows.
 windows:
@@ -55,4 +74,4 @@ test-windows: windows
 	cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(ASAN_BUILD) $(DEBUG_BUILD)

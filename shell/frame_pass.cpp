@@ -2,6 +2,7 @@
 #include "shell/frame_pass.h"
 
 #include "platform/platform.h"
+#include "shell/gl_check.h"
 #include "shell/gl_window.h"
 #include "show/gallery.h"
 #include "show/intro.h"
@@ -29,12 +30,14 @@ bool FramePass(FrameSwap swap) {
   if (introPhase == 1) {
     if (keys[kVkEscape]) done = true;  // this frame is still drawn and shown
     DrawIntro();
+    GLCheckFrame("intro frame");
     swap();
   }
   if (introPhase == 0) {
     bool keepGoing = true;
     if (active == 1) keepGoing = DrawGallery() != 0;
     if (!keepGoing || keys[kVkEscape]) return true;  // ends before the swap
+    GLCheckFrame("gallery frame");
     swap();
     ApplyGalleryKeys();
   }
