@@ -95,12 +95,6 @@ start_show() {
   PIDS+=("$SHOW_PID")
 }
 
-# window_id NAME: the id of the first top-level window with that exact name, or nothing.
-window_id() {
-  xwininfo -root -tree 2>/dev/null |
-    awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
-}
-
 # wait_window NAME [seconds]: prints the id once the window exists.
 wait_window() {
   local i id tries=$((${2:-30} * 10))
@@ -114,14 +108,6 @@ wait_window() {
     sleep 0.1
   done
   return 1
-}
-
-# press KEY: held for a third of a second, as a person presses it. The show polls held
-# keys once per frame, so a tap shorter than a frame can pass unseen.
-press() {
-  xdotool keydown "$1"
-  sleep 0.3
-  xdotool keyup "$1"
 }
 
 show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
@@ -150,30 +136,6 @@ swaps() {
   if [ -f "$WORK/swaps" ]; then cut -d' ' -f1 "$WORK/swaps"; else echo 0; fi
 }
 
-# wait_swaps N [seconds]
-wait_swaps() {
-  local i tries=$((${2:-60} * 10))
-  for ((i = 0; i < tries; i++)); do
-    [ "$(swaps)" -ge "$1" ] && return 0
-    show_running || return 1
-    sleep 0.1
-  done
-  return 1
-}
-
-# wait_exit [seconds]: the show's exit code (124 when it did not end in time).
-wait_exit() {
-  local i tries=$((${1:-30} * 10))
-  for ((i = 0; i < tries; i++)); do
-    if ! show_running; then
-      wait "$SHOW_PID"
-      return $?
-    fi
-    sleep 0.1
-  done
-  return 124
-}
-
 # expected_log: the banner, then one report per picture missing from the run folder.
 expected_log() {
   printf ' .:Vorlen Engine Errors File:.\n\n\n'
@@ -188,3 +150,6 @@ expected_log() {
 }
 
 missing_pictures() { expected_log | tail -n +4 | wc -l; }
+
+# Windows, keys, frames and screenshots: shared with the Windows scripts.
+source "$E2E_DIR/screen.sh"

@@ -1,5 +1,7 @@
-# Looking at the screen from a test: screenshots, regions compared or measured, held keys.
-# Sourced by scripts that have $WORK and fail() (tests/e2e/lib.sh, tests/windows/lib.sh).
+# What the Linux and Windows end-to-end scripts share: windows found by name, keys pressed
+# and held, frames and the exit waited for, screenshots compared and measured. Sourced by
+# tests/e2e/lib.sh and tests/windows/lib.sh, which provide $WORK, $SHOW_PID, fail(),
+# show_running() and swaps().
 
 # shot NAME: the whole screen into $WORK/NAME.png.
 shot() { import -window root "$WORK/$1.png" || fail "no screenshot"; }
@@ -27,4 +29,100 @@ hold() {
   xdotool keydown "$1"
   sleep "$2"
   xdotool keyup "$1"
+}
+
+# window_id NAME: the id of the first top-level window with that exact name, or nothing.
+window_id() {
+  xwininfo -root -tree 2>/dev/null |
+    awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
+}
+
+# press KEY: held for a third of a second, as a person presses it. The show polls held
+# keys once per frame, so a tap shorter than a frame can pass unseen.
+press() {
+  xdotool keydown "$1"
+  sleep 0.3
+  xdotool keyup "$1"
+}
+
+# wait_swaps N [seconds]
+wait_swaps() {
+  local i tries=$((${2:-60} * 10))
+  for ((i = 0; i < tries; i++)); do
+    [ "$(swaps)" -ge "$1" ] && return 0
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_exit [seconds]: the show's exit code (124 when it did not end in time).
+wait_exit() {
+  local i tries=$((${1:-30} * 10))
+  for ((i = 0; i < tries; i++)); do
+    if ! show_running; then
+      wait "$SHOW_PID"
+      return $?
+    fi
+    sleep 0.1
+  done
+  return 124
+}
+
+# The gallery faces the back wall, whose credits picture stands still where every intro
+# scene moves; a picture hangs on each side wall. Regions of an 800 x 600 screen.
+GALLERY_BACK=240x240+280+180
+GALLERY_LEFT=50x250+5+180
+GALLERY_RIGHT=80x200+710+200
+
+# wait_gallery STARTED [seconds]: until the gallery stands (the music reaches order 6 at
+# 46 s), counting from the show's start time STARTED; leaves the screenshot "gallery1".
+wait_gallery() {
+  local started=$1 limit=${2:-120}
+  while [ $(($(date +%s) - started)) -lt "$limit" ]; do
+    show_running || fail "the show ended during the intro"
+    if [ $(($(date +%s) - started)) -ge 44 ]; then
+      shot gallery1
+      sleep 0.3
+      shot still
+      [ "$(difference $GALLERY_BACK gallery1 still)" = 0 ] && return 0
+    fi
+    sleep 1
+  done
+  fail "no gallery within $limit s"
+}
+
+# check_gallery_keys: keys 3, 2 and 1 change the pictures on the side walls, Right turns
+# the room and Up walks towards the back wall (screenshots gallery1..3, turned, moved).
+check_gallery_keys() {
+  press 3 # only the back-wall picture: the side walls go dark
+  sleep 0.5
+  shot gallery3
+  press 2
+  sleep 0.5
+  shot gallery2
+  press 1
+  sleep 0.5
+  shot gallery1again
+  local r1 r3 l1 l2 l1again turned moved
+  r1=$(brightness $GALLERY_RIGHT gallery1)
+  r3=$(brightness $GALLERY_RIGHT gallery3)
+  l1=$(brightness $GALLERY_LEFT gallery1)
+  l2=$(brightness $GALLERY_LEFT gallery2)
+  l1again=$(brightness $GALLERY_LEFT gallery1again)
+  echo "right wall: set 1 $r1, set 3 $r3; left wall: set 1 $l1, set 2 $l2, set 1 again $l1again"
+  check 'r3 < r1 / 2' r1="$r1" r3="$r3" || fail "key 3 left the side pictures on"
+  check 'l2 - l1 > 0.05 || l1 - l2 > 0.05' l1="$l1" l2="$l2" || fail "key 2 did not change the pictures"
+  check 'l1 - a < 0.01 && a - l1 < 0.01' l1="$l1" a="$l1again" || fail "key 1 did not bring set 1 back"
+  hold Right 1
+  sleep 0.3
+  shot turned
+  hold Up 1
+  sleep 0.3
+  shot moved
+  turned=$(difference $GALLERY_BACK gallery1again turned)
+  moved=$(difference $GALLERY_BACK turned moved)
+  echo "back wall after Right: difference $turned; after Up: $moved"
+  check 'd > 0.03' d="$turned" || fail "Right did not turn the view"
+  check 'd > 0.01' d="$moved" || fail "Up did not move the view"
 }

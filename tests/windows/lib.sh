@@ -132,12 +132,6 @@ start_show() {
 
 show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
 
-# window_id NAME: the id of the first window with that exact name, or nothing.
-window_id() {
-  xwininfo -root -tree 2>/dev/null |
-    awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
-}
-
 # wait_window NAME [seconds]: prints the id once a window of that name is mapped.
 wait_window() {
   local i id tries=$((${2:-30} * 10))
@@ -151,13 +145,6 @@ wait_window() {
     sleep 0.1
   done
   return 1
-}
-
-# press KEY: held for a third of a second, as a person presses it.
-press() {
-  xdotool keydown "$1"
-  sleep 0.3
-  xdotool keyup "$1"
 }
 
 # answer BOX-CAPTION KEY [seconds]: waits for the box and sends it the key until it
@@ -185,31 +172,7 @@ swaps() {
   echo "${n:-0}"
 }
 
-# wait_swaps N [seconds]
-wait_swaps() {
-  local i tries=$((${2:-60} * 10))
-  for ((i = 0; i < tries; i++)); do
-    [ "$(swaps)" -ge "$1" ] && return 0
-    show_running || return 1
-    sleep 0.1
-  done
-  return 1
-}
-
-# wait_exit [seconds]: the show's exit code (124 when it did not end in time).
-wait_exit() {
-  local i tries=$((${1:-30} * 10))
-  for ((i = 0; i < tries; i++)); do
-    if ! show_running; then
-      wait "$SHOW_PID"
-      return $?
-    fi
-    sleep 0.1
-  done
-  return 124
-}
-
-# Screenshots, regions compared and measured, held keys: shared with the Linux scripts.
+# Windows, keys, frames and screenshots: shared with the Linux scripts.
 source "$WIN_DIR/../e2e/screen.sh"
 
 # log_text: the error log with the CR LF line ends of a Windows text file made plain.
