@@ -48,19 +48,10 @@ skip_without_x() {
   done
 }
 
-# start_x SCREEN (e.g. 800x600x16): a private Xvfb; sets DISPLAY.
+# start_x SCREEN (e.g. 800x600x16): a private Xvfb; sets DISPLAY. Skips without the X tools.
 start_x() {
   skip_without_x
-  local fifo="$WORK/displayfd" i
-  : >"$fifo"
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
-  PIDS+=($!)
-  for i in $(seq 1 100); do
-    if [ -s "$fifo" ]; then break; fi
-    sleep 0.1
-  done
-  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-  export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+  start_xvfb "$1"
 }
 
 start_window_manager() {

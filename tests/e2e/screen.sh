@@ -3,6 +3,37 @@
 # tests/e2e/lib.sh and tests/windows/lib.sh, which provide $WORK, $SHOW_PID, fail(),
 # show_running() and swaps().
 
+# start_xvfb SCREEN (e.g. 800x600x16): a private Xvfb, its display number chosen by the
+# server itself so that scripts can run in parallel; sets DISPLAY.
+start_xvfb() {
+  local fifo="$WORK/displayfd" i
+  : >"$fifo"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
+  PIDS+=($!)
+  for i in $(seq 1 100); do
+    if [ -s "$fifo" ]; then break; fi
+    sleep 0.1
+  done
+  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+  export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+}
+
+# window_size ID (or -root): "WIDTHxHEIGHT".
+window_size() {
+  if [ "$1" = -root ]; then xwininfo -root; else xwininfo -id "$1"; fi |
+    awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+}
+
+# expect_fullscreen ID: the window covers an 800 x 600 screen from 0, 0 (without a window
+# manager, a fullscreen window is simply the whole screen).
+expect_fullscreen() {
+  local geometry position
+  geometry=$(window_size "$1")
+  [ "$geometry" = "800x600" ] || fail "window is $geometry"
+  position=$(xwininfo -id "$1" | awk '/Absolute upper-left X:/{x=$4} /Absolute upper-left Y:/{y=$4} END{print x "," y}')
+  [ "$position" = "0,0" ] || fail "window at $position"
+}
+
 # shot NAME: the whole screen into $WORK/NAME.png.
 shot() { import -window root "$WORK/$1.png" || fail "no screenshot"; }
 

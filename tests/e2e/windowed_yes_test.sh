@@ -15,10 +15,10 @@ xdotool key --window "$question" Return
 
 answer_error_boxes >/dev/null
 id=$(wait_window "Lumivex by Tarnel" 30) || fail "no show window after Yes"
-geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+geometry=$(window_size "$id")
 [ "$geometry" = "800x600" ] || fail "window is $geometry"
 xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && fail "fullscreen"
-screen=$(xwininfo -root | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+screen=$(window_size -root)
 [ "$screen" = "1024x768" ] || fail "the display mode changed to $screen"
 
 wait_swaps 10 60 || fail "no frames shown"

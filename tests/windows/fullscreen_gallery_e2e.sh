@@ -15,10 +15,7 @@ started=$(date +%s)
 id=$(wait_window "Lumivex by Tarnel" 60) || fail "no show window"
 [ -z "$(window_id "Ruvo GL")" ] || fail "the fullscreen question was asked on an 800x600 screen"
 [ -z "$(window_id "Vorlen - ERROR")" ] || fail "an error box: $(grep -a ' -> ' "$WORK/show.err")"
-geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
-[ "$geometry" = "800x600" ] || fail "window is $geometry"
-position=$(xwininfo -id "$id" | awk '/Absolute upper-left X:/{x=$4} /Absolute upper-left Y:/{y=$4} END{print x "," y}')
-[ "$position" = "0,0" ] || fail "window at $position"
+expect_fullscreen "$id"
 
 wait_swaps 20 60 || fail "fewer than 20 frames shown"
 first=$(swaps)

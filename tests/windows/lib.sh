@@ -61,19 +61,6 @@ fail() {
   exit 1
 }
 
-# start_x SCREEN (e.g. 800x600x16): a private Xvfb; sets DISPLAY.
-start_x() {
-  local fifo="$WORK/displayfd" i
-  : >"$fifo"
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
-  PIDS+=($!)
-  for i in $(seq 1 100); do
-    if [ -s "$fifo" ]; then break; fi
-    sleep 0.1
-  done
-  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-  export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
-}
 
 # start_sound: a PulseAudio server of our own whose only sink consumes audio in real
 # time; wine's winepulse finds it through PULSE_SERVER.
@@ -172,8 +159,11 @@ swaps() {
   echo "${n:-0}"
 }
 
-# Windows, keys, frames and screenshots: shared with the Linux scripts.
+# The X server, windows, keys, frames and screenshots: shared with the Linux scripts.
 source "$WIN_DIR/../e2e/screen.sh"
+
+# start_x SCREEN: a private Xvfb; sets DISPLAY.
+start_x() { start_xvfb "$1"; }
 
 # log_text: the error log with the CR LF line ends of a Windows text file made plain.
 log_text() { tr -d '\r' <"$RUN/data/VorlErrors.txt"; }

@@ -13,8 +13,8 @@ make_run_folder
 start_show
 answer "Ruvo GL" Return 60 || fail "no fullscreen question"
 id=$(wait_window "Lumivex by Tarnel" 30) || fail "no window after Yes"
-geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
-root=$(xwininfo -root | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+geometry=$(window_size "$id")
+root=$(window_size -root)
 [ "$root" = "1024x768" ] || fail "the display mode changed to $root"
 wait_swaps 10 60 || fail "no frames in the window"
 # Without a window manager Wine draws the frame and title itself, inside an X window of
