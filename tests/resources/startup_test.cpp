@@ -83,7 +83,7 @@ HeadlessGL* Startup::gl_ = nullptr;
 
 TEST_F(Startup, EverythingPresentLogsOnlyTheBannerAndSetsTheShowUp) {
   glDisable(GL_TEXTURE_2D);
-  ASSERT_TRUE(InitRenderState());
+  InitRenderState();  // its result is always true; what it did is checked below
   EXPECT_EQ(Log(), kBanner);
   EXPECT_TRUE(fake::state.boxes.empty());
 
@@ -172,7 +172,7 @@ TEST_F(Startup, AMissingModuleIsReportedAfterEveryPicture) {
 
 TEST_F(Startup, NoSoundDeviceGivesASilentShow) {
   fake::state.failing.insert("ModuleDeviceInit");
-  ASSERT_TRUE(InitRenderState());
+  InitRenderState();  // its result is always true; what it did is checked below
   EXPECT_EQ(Log(), std::string(kBanner) + "Quenra3D_Music -> Can't initialize device   [0]\n");
   EXPECT_EQ(fake::CountCalls("ModuleMusicLoad"), 0);
   EXPECT_EQ(MusicGetOrder(), 0);

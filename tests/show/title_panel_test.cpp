@@ -115,17 +115,6 @@ TEST_F(TitlePanelTest, NormalizeAndFaceNormalHandleDegenerateInput) {
   EXPECT_EQ(n[2], 0.0f);
 }
 
-TEST_F(TitlePanelTest, PanelLeavesTheModelviewMatrixAsItFoundIt) {
-  glTranslatef(1.0f, 2.0f, -3.0f);
-  glRotatef(20.0f, 0.0f, 1.0f, 0.0f);
-  GLfloat before[16], after[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, before);
-  DrawTitlePanel();
-  DrawTitlePanel();
-  glGetFloatv(GL_MODELVIEW_MATRIX, after);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(before[i], after[i]) << i;
-}
-
 // With lighting on, the panel is lit as a surface facing the light at the viewer.
 TEST_F(TitlePanelTest, LitPanelFacesTheViewer) {
   UsePerspective();

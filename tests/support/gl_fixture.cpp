@@ -1,6 +1,8 @@
 // GL feedback capture for drawing tests.
 #include "tests/support/gl_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include "platform/gl_api.h"
 
 std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()>& draw,
@@ -11,7 +13,12 @@ std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()>& draw
   draw();
   const GLint used = glRenderMode(GL_RENDER);
   std::vector<FeedbackPrimitive> primitives;
-  if (used < 0) return primitives;  // overflow: the caller sees nothing rather than half
+  // A capture that is not whole fails the test here: an empty or cut list would pass every
+  // test that expects "nothing drawn".
+  if (used < 0) {
+    ADD_FAILURE() << "GL feedback overflowed its buffer of " << bufferFloats << " floats";
+    return primitives;
+  }
 
   constexpr int kVertexFloats = 11;  // x y z, r g b a, s t p q (RGBA mode)
   auto readVertex = [&](GLint& at) {
@@ -53,11 +60,14 @@ std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()>& draw
         ++at;  // the pass-through value
         break;
       default:
-        return primitives;  // unknown token: stop rather than misread the rest
+        ADD_FAILURE() << "unknown GL feedback token " << token << " at float " << at - 1;
+        return primitives;
     }
-    for (int i = 0; i < count && at + kVertexFloats <= used; ++i) {
-      primitive.vertices.push_back(readVertex(at));
+    if (count < 0 || at + static_cast<GLint>(count) * kVertexFloats > used) {
+      ADD_FAILURE() << "GL feedback ends inside a primitive of " << count << " vertices";
+      return primitives;
     }
+    for (int i = 0; i < count; ++i) primitive.vertices.push_back(readVertex(at));
     primitives.push_back(std::move(primitive));
   }
   return primitives;

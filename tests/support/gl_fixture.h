@@ -19,6 +19,7 @@ struct FeedbackPrimitive {
   enum Kind { kPoint, kLine, kPolygon, kBitmap, kPixels, kPassThrough } kind;
   std::vector<FeedbackVertex> vertices;
 };
-// Runs `draw` in feedback mode and returns what it sent, in order.
+// Runs `draw` in feedback mode and returns what it sent, in order. A capture that overflows
+// the buffer or cannot be read to its end fails the running test.
 std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()>& draw,
                                                int bufferFloats = 1 << 20);
