@@ -12,6 +12,7 @@ RenderingContext renderingContext = nullptr;
 uint8_t fullscreen = 1;
 uint8_t active = 1;
 uint8_t keys[256] = {};
+uint8_t keysTapped[256] = {};
 
 namespace {
 
@@ -160,7 +161,10 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
       PlatformPostQuitMessage(0);
       return 0;
     case kWmKeyDown:
-      if (wParam < sizeof keys) keys[wParam] = 1;  // a code past the table is ignored
+      if (wParam < sizeof keys) {  // a code past the table is ignored
+        keys[wParam] = 1;
+        keysTapped[wParam] = 1;
+      }
       return 0;
     case kWmKeyUp:
       if (wParam < sizeof keys) keys[wParam] = 0;

@@ -110,6 +110,66 @@ TEST_F(MainLoopTest, KeyUpStopsTheStepAndDownMovesBack) {
   EXPECT_EQ(gallerySet, 2);
 }
 
+// A tap: the press and the release both arrive before the next frame pass, as when a
+// quick key press meets a slow frame. Each tap counts as held for exactly one pass.
+TEST_F(MainLoopTest, TappedKeysActInTheNextGalleryPassOnce) {
+  introPhase = 0;
+  const auto tap = [](uint8_t key) {
+    fake::Post(kWmKeyDown, key);
+    fake::Post(kWmKeyUp, key);
+  };
+  tap(kVk2);
+  tap(kVkRight);
+  std::vector<std::pair<int, float>> seen;  // gallerySet and viewYaw after each swap
+  fake::state.onSwap = [&] {
+    seen.push_back({gallerySet, viewYaw});
+    if (fake::state.swaps == 2) {
+      tap(kVk1);
+      tap(kVk3);  // two taps in one interval: the later test wins, as when held
+      tap(kVkUp);
+    }
+    if (fake::state.swaps == 4) tap(kVkEscape);
+    if (fake::state.swaps == 30) keys[kVkEscape] = 1;  // a lost tap must not hang the test
+  };
+
+  EXPECT_EQ(Run(), 0);
+  // The swap of a pass comes before its keys: what a swap shows is the previous pass's.
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[1].first, 2);
+  EXPECT_EQ(seen[1].second, 0.8f);
+  EXPECT_EQ(seen[2].second, 0.8f);  // one step per tap, not one per pass
+  EXPECT_EQ(seen[3].first, 3);
+  EXPECT_EQ(gallerySet, 3);
+  EXPECT_EQ(viewZ, 0.1f);
+  EXPECT_EQ(fake::state.swaps, 4);  // the tapped Escape ended the fifth pass before its swap
+  for (int key = 0; key < 256; ++key) EXPECT_EQ(keys[key], 0) << key;
+}
+
+TEST_F(MainLoopTest, ATappedEscapeInTheIntroEndsAfterThatFrame) {
+  PlayOrder(2);
+  fake::Post(kWmKeyDown, kVkEscape);
+  fake::Post(kWmKeyUp, kVkEscape);
+  EscapeAfterSwaps(30);  // a lost tap must not hang the test
+
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fake::state.swaps, 1);
+  EXPECT_EQ(keys[kVkEscape], 0);
+}
+
+TEST_F(MainLoopTest, ATapInTheIntroIsSpentThereAndNeverReachesTheGallery) {
+  PlayOrder(5);
+  fake::Post(kWmKeyDown, kVk3);
+  fake::Post(kWmKeyUp, kVk3);
+  fake::state.onSwap = [this] {
+    if (fake::state.swaps == 1) PlayOrder(6);  // the next pass hands over
+    if (fake::state.swaps == 3) keys[kVkEscape] = 1;
+  };
+
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(introPhase, 0);
+  EXPECT_EQ(gallerySet, 1);
+}
+
 TEST_F(MainLoopTest, MinimisedGalleryDrawsNothingButSwapsAndTakesKeys) {
   introPhase = 0;
   const float starsBefore = starSpin;

@@ -47,6 +47,7 @@ void ResetShowGlobals() {
   fullscreen = 1;
   active = 1;
   std::memset(keys, 0, sizeof keys);
+  std::memset(keysTapped, 0, sizeof keysTapped);
   introPhase = 1;
   gallerySet = 1;
   viewZ = 0.0f;
