@@ -18,7 +18,10 @@ void ErrorLogOpen() {
   if (logFile) std::fclose(logFile);  // a second start-up must not leak the first stream
   // Text mode: on Windows each "\n" is stored as CR LF.
   logFile = PlatformOpenFile(kLogName, "wt");
-  if (logFile) std::fputs(kBanner, logFile);
+  if (logFile) {
+    std::fputs(kBanner, logFile);
+    std::fflush(logFile);
+  }
 }
 
 void ErrorLogReport(const char* module, const char* message, uint8_t code) {
@@ -30,7 +33,12 @@ void ErrorLogReport(const char* module, const char* message, uint8_t code) {
                                    message ? message : "", static_cast<int>(code));
   // A cut entry still ends its line, so the next report starts a line of its own.
   if (length >= static_cast<int>(sizeof entry)) entry[sizeof entry - 2] = '\n';
-  if (logFile) std::fputs(entry, logFile);
+  if (logFile) {
+    std::fputs(entry, logFile);
+    // On disk before the box is up: the report survives a kill while the box is shown, and
+    // a box drawn by a forked child does not take a copy of unwritten lines with it.
+    std::fflush(logFile);
+  }
   PlatformMessageBox(entry, kCaption, kMbOk);
   PlatformShowCursor(false);
 }

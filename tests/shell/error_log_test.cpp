@@ -54,6 +54,22 @@ TEST_F(ErrorLogTest, ReportsAreLinesInOrderAndBoxesWithTheSameText) {
                                               "ShowCursor 0"}));
 }
 
+// Read from disk without touching the stream: what a kill while the box is up would leave.
+TEST_F(ErrorLogTest, TheBannerAndEachReportAreOnDiskBeforeItsBoxShows) {
+  std::filesystem::create_directory("data");
+  ErrorLogOpen();
+  EXPECT_EQ(scratch_.Read("data/VorlErrors.txt"), kBanner);
+  std::vector<std::string> onDisk;
+  fake::state.onBox = [&] { onDisk.push_back(scratch_.Read("data/VorlErrors.txt")); };
+  ErrorLogReport("qenLoadJPEGTexture", "data\\mur.jpg", 0);
+  ErrorLogReport("Draw_Particle", "Unable To Allocate Memory For Particles", 0);
+
+  const std::string first = std::string(kBanner) + "qenLoadJPEGTexture -> data\\mur.jpg   [0]\n";
+  ASSERT_EQ(onDisk.size(), 2u);
+  EXPECT_EQ(onDisk[0], first);
+  EXPECT_EQ(onDisk[1], first + "Draw_Particle -> Unable To Allocate Memory For Particles   [0]\n");
+}
+
 TEST_F(ErrorLogTest, PercentSignsAreWrittenUnchanged) {
   std::filesystem::create_directory("data");
   ErrorLogOpen();

@@ -33,9 +33,15 @@ int CountCalls(const std::string& prefix) {
 }
 
 namespace {
-bool Fails(const char* step) { return state.failing.count(step) != 0; }
-void Record(const std::string& call) { state.calls.push_back(call); }
-WindowHandle TheWindow() { return reinterpret_cast<WindowHandle>(&state); }
+bool Fails(const char* step) {
+  return state.failing.count(step) != 0;
+}
+void Record(const std::string& call) {
+  state.calls.push_back(call);
+}
+WindowHandle TheWindow() {
+  return reinterpret_cast<WindowHandle>(&state);
+}
 }  // namespace
 
 }  // namespace fake
@@ -50,8 +56,8 @@ bool PlatformRegisterClass(const char* className, WindowProc proc) {
 }
 
 bool PlatformChangeDisplayMode(int width, int height, int bits) {
-  fake::Record("ChangeDisplayMode " + std::to_string(width) + "x" + std::to_string(height) +
-               "x" + std::to_string(bits));
+  fake::Record("ChangeDisplayMode " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+               std::to_string(bits));
   if (fake::Fails("ChangeDisplayMode")) return false;
   state.displayChanged = true;
   return true;
@@ -72,7 +78,9 @@ WindowHandle PlatformCreateWindow(const char* className, const char* title, uint
   return fake::TheWindow();
 }
 
-void PlatformShowWindow(WindowHandle) { fake::Record("ShowWindow"); }
+void PlatformShowWindow(WindowHandle) {
+  fake::Record("ShowWindow");
+}
 
 bool PlatformDestroyWindow(WindowHandle) {
   fake::Record("DestroyWindow");
@@ -162,6 +170,7 @@ intptr_t PlatformDefWindowProc(WindowHandle, uint32_t message, uintptr_t, intptr
 int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   state.boxes.push_back({text ? text : "", caption ? caption : "", type});
   fake::Record(std::string("MessageBox ") + (caption ? caption : ""));
+  if (state.onBox) state.onBox();
   if ((type & 0x0F) == kMbYesNo) {
     if (state.boxAnswers.empty()) return kIdNo;
     const int answer = state.boxAnswers.front();
@@ -189,14 +198,18 @@ bool ModuleDeviceInitOffline(uint32_t frequency) {
   return !fake::Fails("ModuleDeviceInit");
 }
 
-void ModuleDeviceFree() { fake::Record("ModuleDeviceFree"); }
+void ModuleDeviceFree() {
+  fake::Record("ModuleDeviceFree");
+}
 
 bool ModuleMusicLoad(const char* fileName, uint32_t flags) {
   fake::Record(std::string("ModuleMusicLoad ") + fileName + " " + std::to_string(flags));
   return !fake::Fails("ModuleMusicLoad");
 }
 
-void ModuleMusicFree() { fake::Record("ModuleMusicFree"); }
+void ModuleMusicFree() {
+  fake::Record("ModuleMusicFree");
+}
 
 bool ModuleMusicPlay() {
   fake::Record("ModuleMusicPlay");

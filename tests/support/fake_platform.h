@@ -28,10 +28,11 @@ struct State {
   // "MakeCurrent", "ReleaseCurrent", "DeleteContext", "ReleaseDC", "DestroyWindow",
   // "ModuleDeviceInit", "ModuleMusicLoad").
   std::set<std::string> failing;
-  std::deque<Message> queue;            // what PlatformPeekMessage hands out
-  std::deque<int> boxAnswers;           // answers for question boxes (default kIdNo)
-  std::function<void()> onSwap;         // runs after each swap (to script key changes)
-  std::function<uint32_t()> position;   // the module position; default: no module
+  std::deque<Message> queue;           // what PlatformPeekMessage hands out
+  std::deque<int> boxAnswers;          // answers for question boxes (default kIdNo)
+  std::function<void()> onSwap;        // runs after each swap (to script key changes)
+  std::function<void()> onBox;         // runs while a message box is up
+  std::function<uint32_t()> position;  // the module position; default: no module
 
   // Record.
   std::vector<std::string> calls;  // every platform call, in order
