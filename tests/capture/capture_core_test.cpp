@@ -50,7 +50,8 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
   EXPECT_EQ(o.frames, -1);
   EXPECT_FALSE(o.video);
   const CapturePaths dir = PathsFor(o);
-  EXPECT_EQ(dir.framePattern, "frames/frame_%06d.png");
+  EXPECT_EQ(FramePath(dir, 0), "frames/frame_000000.png");
+  EXPECT_EQ(FramePath(dir, 1234567), "frames/frame_1234567.png");
   EXPECT_EQ(dir.wav, "frames/audio.wav");
 
   ASSERT_TRUE(Parse({"--out", "out/Show.Y4M", "--fps", "30", "--size", "640x360"}, &o, &error));
@@ -104,8 +105,30 @@ TEST(CaptureOptions, MuxCommandQuotesPaths) {
   std::string error;
   ASSERT_TRUE(Parse({"--out", "it's here/v.y4m"}, &o, &error));
   const std::string command = MuxCommand(o, PathsFor(o));
-  EXPECT_NE(command.find("-i 'it'\\''s here/v.y4m'"), std::string::npos) << command;
-  EXPECT_NE(command.find("'it'\\''s here/v.mp4'"), std::string::npos) << command;
+  EXPECT_NE(command.find("-i 'file:it'\\''s here/v.y4m'"), std::string::npos) << command;
+  EXPECT_NE(command.find("'file:it'\\''s here/v.mp4'"), std::string::npos) << command;
+}
+
+// Paths are data, never formats: a '%' names itself in every file, and is doubled only
+// where ffmpeg reads a frame-number pattern; a colon or a leading '-' is no protocol or
+// option to ffmpeg.
+TEST(CaptureOptions, PercentSignsColonsAndDashesInPathsStayLiteral) {
+  CaptureOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"--out", "runs/100%s%n/"}, &o, &error)) << error;
+  const CapturePaths frames = PathsFor(o);
+  EXPECT_EQ(FramePath(frames, 3), "runs/100%s%n/frame_000003.png");
+  EXPECT_EQ(frames.wav, "runs/100%s%n/audio.wav");
+  const std::string command = MuxCommand(o, frames);
+  EXPECT_NE(command.find("-i 'file:runs/100%%s%%n/frame_%06d.png'"), std::string::npos)
+      << command;
+  EXPECT_NE(command.find("-i 'file:runs/100%s%n/audio.wav'"), std::string::npos) << command;
+  EXPECT_NE(command.find(" 'file:runs/100%s%n/capture.mp4'"), std::string::npos) << command;
+
+  ASSERT_TRUE(Parse({"--out", "-a:b%d.y4m"}, &o, &error)) << error;
+  const std::string video = MuxCommand(o, PathsFor(o));
+  EXPECT_NE(video.find("-i 'file:-a:b%d.y4m'"), std::string::npos) << video;
+  EXPECT_NE(video.find(" 'file:-a:b%d.mp4'"), std::string::npos) << video;
 }
 
 TEST(SoundClock, CarriesTheRemainderSoNoSampleIsLost) {

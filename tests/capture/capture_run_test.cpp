@@ -245,6 +245,23 @@ TEST(Capture, ASecondCaptureIntoTheSameFolderLeavesNoFramesOfTheFirst) {
   EXPECT_EQ(WavFrames(folder / "f/audio.wav"), 44100 / 2);
 }
 
+TEST(Capture, WritesToPathsWithPercentSignsAsTheyStand) {
+  TempFolder folder;
+  const RunResult frames =
+      Capture("--fps 30 --size 64x48 --seconds 0.1 --out " + Quote(folder / "100%s%n") + "/");
+  ASSERT_EQ(frames.code, 0) << frames.err;
+  for (const char* name : {"frame_000000.png", "frame_000002.png", "audio.wav"}) {
+    EXPECT_TRUE(fs::exists(folder / (std::string("100%s%n/") + name))) << name;
+  }
+  EXPECT_FALSE(fs::exists(folder / "100%s%n/frame_000003.png"));
+
+  const RunResult video =
+      Capture("--fps 30 --size 64x48 --seconds 0.1 --out " + Quote(folder / "50%d%%.y4m"));
+  ASSERT_EQ(video.code, 0) << video.err;
+  EXPECT_GT(fs::file_size(folder / "50%d%%.y4m"), 0u);
+  EXPECT_EQ(WavFrames(folder / "50%d%%.wav"), 3 * 44100 / 30);
+}
+
 TEST(Capture, AnInterruptedCaptureLeavesValidFiles) {
   TempFolder folder;
   // Interrupted a second in, somewhere in the intro (at 240 frames a second it runs to

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -40,6 +41,12 @@ std::string Quote(const std::string& word) {
     }
   }
   return quoted + "'";
+}
+
+// A path for ffmpeg's command line, quoted for the shell. "file:" keeps ffmpeg from taking
+// a name with a colon for a protocol, or one that starts with '-' for an option.
+std::string FFmpegPath(const std::string& path) {
+  return Quote("file:" + path);
 }
 
 }  // namespace
@@ -155,23 +162,33 @@ CapturePaths PathsFor(const CaptureOptions& options) {
   } else {
     std::string dir = options.out;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    paths.framePattern = dir + "/frame_%06d.png";
+    paths.frameDir = dir;
     paths.wav = dir + "/audio.wav";
     paths.mp4 = dir + "/capture.mp4";
   }
   return paths;
 }
 
+std::string FramePath(const CapturePaths& paths, int64_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(index));
+  return paths.frameDir + name;
+}
+
 std::string MuxCommand(const CaptureOptions& options, const CapturePaths& paths) {
   std::string command = "ffmpeg -y -loglevel error -nostdin ";
   if (options.video) {
-    command += "-i " + Quote(paths.video);
+    command += "-i " + FFmpegPath(paths.video);
   } else {
-    command += "-framerate " + std::to_string(options.fps) + " -i " + Quote(paths.framePattern);
+    // The image sequence is a pattern to ffmpeg: a '%' of the folder's own is written %%.
+    std::string folder;
+    for (char c : paths.frameDir) folder += c == '%' ? std::string("%%") : std::string(1, c);
+    command += "-framerate " + std::to_string(options.fps) + " -i " +
+               FFmpegPath(folder + "/frame_%06d.png");
   }
-  command += " -i " + Quote(paths.wav) +
+  command += " -i " + FFmpegPath(paths.wav) +
              " -c:v libx264 -pix_fmt yuv420p -crf 18 -c:a aac -b:a 192k -movflags +faststart " +
-             Quote(paths.mp4);
+             FFmpegPath(paths.mp4);
   return command;
 }
 

@@ -28,12 +28,14 @@ const char* CaptureUsage();
 
 // Where the outputs go: the sound and the muxed video beside (or inside) `out`.
 struct CapturePaths {
-  std::string framePattern;  // printf pattern of the PNG frames (folder output)
-  std::string video;         // the .y4m file (video output)
+  std::string frameDir;  // the folder of the PNG frames (folder output), used literally
+  std::string video;     // the .y4m file (video output)
   std::string wav;
   std::string mp4;
 };
 CapturePaths PathsFor(const CaptureOptions& options);
+// The file of PNG frame `index`: frame_000000.png, frame_000001.png, ... in the folder.
+std::string FramePath(const CapturePaths& paths, int64_t index);
 
 // The ffmpeg command that muxes the capture into an MP4 (H.264 + AAC), arguments quoted
 // for a POSIX shell.

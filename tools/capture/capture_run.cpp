@@ -140,9 +140,7 @@ bool WritePixels(Session& s, int64_t index, const std::vector<uint8_t>& pixels,
       out[2] = in[2];
     }
   }
-  char name[4096];
-  std::snprintf(name, sizeof name, s.paths.framePattern.c_str(), static_cast<int>(index));
-  return WritePng(name, s.rgb.data(), width, height, error);
+  return WritePng(FramePath(s.paths, index), s.rgb.data(), width, height, error);
 }
 
 bool WriteFrame(Session& s) {
