@@ -74,4 +74,11 @@ void TranslateEvent(const SDL_Event& event);
 // True when SDL runs on a driver without a screen that nobody asked for by name.
 bool InvisibleVideoDriver(const char* driver, const char* requested);
 
+// On X: ends the process at once when the display goes away (sdl_x11_guard.cpp).
+void GuardDisplayConnection();
+// On X: a watcher process that puts the desktop mode back if the show ends without doing
+// so itself; started before the first mode switch, stopped once the mode is restored.
+void StartModeWatcher();
+void StopModeWatcher();
+
 }  // namespace sdl_platform

@@ -100,6 +100,7 @@ bool PlatformRegisterClass(const char*, WindowProc proc) {
       return false;
     }
     std::atexit(QuitVideo);  // restores the desktop mode even after an abnormal end
+    sdl_platform::GuardDisplayConnection();
   }
   SDL_DisableScreenSaver();
   SDL_ShowCursor(Get().cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
@@ -126,6 +127,8 @@ bool PlatformChangeDisplayMode(int width, int height, int bits) {
     found = true;
   }
   if (!found) return false;
+  // Before anything switches: whatever ends the show from here on, the mode comes back.
+  sdl_platform::StartModeWatcher();
   state.display = display;
   state.mode = best;
   state.modeChanged = true;
@@ -147,6 +150,7 @@ void PlatformRestoreDisplayMode() {
     state.window->fullscreen = false;
   }
   state.modeChanged = false;
+  sdl_platform::StopModeWatcher();
 }
 
 WindowHandle PlatformCreateWindow(const char*, const char* title, uint32_t style, int width,
