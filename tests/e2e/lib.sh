@@ -73,14 +73,17 @@ make_run_folder() {
   rm -f "$RUN/data/VorlErrors.txt"
 }
 
-# start_show: the real program in $RUN, its swaps counted into $WORK/swaps.
+# start_show [setsid]: the real program in $RUN, its swaps counted into $WORK/swaps;
+# "setsid" starts it in a process group of its own, as a desktop's launcher does.
 start_show() {
   [ -n "${RUN:-}" ] || make_run_folder
+  local launcher=()
+  if [ "${1:-}" = setsid ]; then launcher=(setsid); fi
   (
     cd "$RUN" || exit 1
     if [ -n "$SWAP_COUNTER" ]; then export LD_PRELOAD="$SWAP_COUNTER"; fi
     export LUMIVEX_SWAP_LOG="$WORK/swaps"
-    exec "$LUMIVEX"
+    exec "${launcher[@]}" "$LUMIVEX"
   ) >"$WORK/show.out" 2>"$WORK/show.err" &
   SHOW_PID=$!
   PIDS+=("$SHOW_PID")
