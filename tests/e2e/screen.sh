@@ -9,7 +9,8 @@ start_xvfb() {
   local fifo="$WORK/displayfd" i
   : >"$fifo"
   Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
-  PIDS+=($!)
+  XSERVER_PID=$!
+  PIDS+=("$XSERVER_PID")
   for i in $(seq 1 100); do
     if [ -s "$fifo" ]; then break; fi
     sleep 0.1
@@ -68,8 +69,8 @@ window_id() {
     awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
 }
 
-# press KEY: held for a third of a second, as a person presses it. The show polls held
-# keys once per frame, so a tap shorter than a frame can pass unseen.
+# press KEY: held for a third of a second, over several frames (check_gallery_taps sends
+# taps).
 press() {
   xdotool keydown "$1"
   sleep 0.3
@@ -156,4 +157,39 @@ check_gallery_keys() {
   echo "back wall after Right: difference $turned; after Up: $moved"
   check 'd > 0.03' d="$turned" || fail "Right did not turn the view"
   check 'd > 0.01' d="$moved" || fail "Up did not move the view"
+}
+
+# gallery_set SHOT: which picture set the side walls of a screenshot show, told apart by
+# their brightness against "gallery1" (set 1, as the gallery starts): 3 when the right wall
+# is dark, 1 when the left wall matches set 1, 2 when it clearly differs, ? otherwise.
+gallery_set() {
+  local l r l1 r1
+  l=$(brightness $GALLERY_LEFT "$1")
+  r=$(brightness $GALLERY_RIGHT "$1")
+  l1=$(brightness $GALLERY_LEFT gallery1)
+  r1=$(brightness $GALLERY_RIGHT gallery1)
+  if check 'r < r1 / 2' r="$r" r1="$r1"; then
+    echo 3
+  elif check 'l - l1 < 0.01 && l1 - l < 0.01' l="$l" l1="$l1"; then
+    echo 1
+  elif check 'l - l1 > 0.05 || l1 - l > 0.05' l="$l" l1="$l1"; then
+    echo 2
+  else
+    echo "?"
+  fi
+}
+
+# check_gallery_taps: keys 2, 3, 1, 3, 2, 1 tapped (press and release sent together, as
+# `xdotool key` does), each one changing the set on the walls; from set 1, facing the back.
+check_gallery_taps() {
+  local key acted=0 seen
+  for key in 2 3 1 3 2 1; do
+    xdotool key $key
+    sleep 0.7
+    shot "tap$key"
+    seen=$(gallery_set "tap$key")
+    if [ "$seen" = $key ]; then acted=$((acted + 1)); else echo "tap of $key: the walls show set $seen" >&2; fi
+  done
+  echo "taps acted on: $acted of 6"
+  [ $acted -eq 6 ] || fail "only $acted of 6 tapped keys changed the walls"
 }
