@@ -45,4 +45,4 @@ code=$?
 [ $code -eq 0 ] || fail "exit code $code after Escape"
 [ "$(log_text)" = "$(printf ' .:Vorlen Engine Errors File:.\n\n\n')" ] || fail "log: $(log_text)"
 grep -q $'\r' "$RUN/data/VorlErrors.txt" || fail "the log is not a Windows text file (no CR LF)"
-echo "PASS: fullscreen at 800x600, gallery answers 1/2/3 and arrows, $fps frames/s, exit 0 on Escape"
+echo "PASS: fullscreen at 800x600, gallery answers taps and held presses of 1/2/3 and arrows, $fps frames/s, exit 0 on a tapped Escape"
