@@ -15,11 +15,13 @@ extern uint8_t keys[256];   // one flag per virtual-key code, 1 while the key is
 
 // Window, context and all start-up loading; false after a failure that has been shown
 // and torn down.
-bool CreateMainWindow(const char* title, int width, int height, int bits,
-                      uint8_t fullscreenFlag);
+bool CreateMainWindow(const char* title, int width, int height, int bits, uint8_t fullscreenFlag);
 // Tears down whatever exists, in order: music, cursor, display mode, context, DC, window.
 void DestroyMainWindow();
-intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam);
+intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Viewport and 45-degree perspective for a client area of width x height.
 void ResizeView(int width, int height);
+// The window's state back at its start values: no window or contexts, fullscreen and
+// active flags set, no key down, the pixel format still to be completed. Touches no
+// platform object.
+void ResetWindowState();

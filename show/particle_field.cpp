@@ -95,6 +95,13 @@ void Build(Draw_Particle* field, uint32_t count, int32_t scatter) {
   glEndList();
 }
 
+void ResetParticleField() {
+  delete[] particleField->particles;
+  particleField->particles = nullptr;
+  particleField->count = 0;
+  particleQuadList = 0;
+}
+
 void DrawStream(Draw_Particle* field, float depth, int32_t coloured) {
   BlendingOn();
   const float limit = -depth;

@@ -12,6 +12,7 @@
 
 #include "resources/music_player.h"
 #include "shell/error_log.h"
+#include "shell/show_state.h"
 #include "show/particle_field.h"
 #include "tests/resources/test_pictures.h"
 #include "tests/support/fake_platform.h"
@@ -45,7 +46,7 @@ class Startup : public ::testing::Test {
     ASSERT_TRUE(gl_->ok()) << gl_->error();
     gl_->MakeCurrent();
     fake::Reset();
-    for (uint32_t& slot : showTextures) slot = 0;
+    ResetShowState();
     ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
     ASSERT_FALSE(folder_.path().empty());
     ASSERT_EQ(chdir(folder_.path().c_str()), 0);
