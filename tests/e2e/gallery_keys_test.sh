@@ -18,9 +18,6 @@ if [ -n "${LUMIVEX_E2E_SHOTS:-}" ]; then
   cp "$WORK"/gallery*.png "$WORK/turned.png" "$WORK/moved.png" "$LUMIVEX_E2E_SHOTS/"
 fi
 
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code after Escape"
+escape_ends_show
 diff <(expected_log) "$RUN/data/VorlErrors.txt" >&2 || fail "the log is not as expected"
 echo "PASS: intro to gallery, keys 1/2/3 and arrows act, exit 0 on Escape"

@@ -38,10 +38,7 @@ if [ -n "${LUMIVEX_E2E_SHOTS:-}" ]; then
     "$WORK/turned.png" "$WORK/moved.png" "$LUMIVEX_E2E_SHOTS/"
 fi
 
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code after Escape"
+escape_ends_show
 [ "$(log_text)" = "$(printf ' .:Vorlen Engine Errors File:.\n\n\n')" ] || fail "log: $(log_text)"
 grep -q $'\r' "$RUN/data/VorlErrors.txt" || fail "the log is not a Windows text file (no CR LF)"
 echo "PASS: fullscreen at 800x600, gallery answers 1/2/3 and arrows, $fps frames/s, exit 0 on Escape"
