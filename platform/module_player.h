@@ -6,9 +6,10 @@
 // not the one being rendered. Playback loops forever (back to the module's restart
 // position). Every call is safe against the audio thread.
 //
-// Backends: one libopenmpt core (platform/openmpt/module_core.h) with two outputs, an SDL
-// audio callback (platform/openmpt) and winmm's waveOut (platform/win32); and
-// tests/support/fake_platform (a position the test controls).
+// Backends: one front end (platform/openmpt/module_player.cpp) on one libopenmpt core
+// (platform/openmpt/module_core.h) with two outputs, an SDL audio callback (platform/sdl)
+// and winmm's waveOut (platform/win32); and tests/support/fake_platform (a position the
+// test controls).
 #pragma once
 
 #include <cstddef>

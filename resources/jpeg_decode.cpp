@@ -11,7 +11,6 @@
 #include <jpeglib.h>
 
 #include "platform/platform.h"
-#include "resources/jpeg_texture.h"
 
 namespace {
 

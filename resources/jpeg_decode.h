@@ -1,4 +1,5 @@
-// The JPEG decode path on an already open stream, shared by DecodeJPEGFile and the fuzzer.
+// The JPEG decoder: files and already open streams (the fuzzer's way in) into RGBImage
+// pictures. No GL here.
 #pragma once
 
 #include <cstdio>
@@ -13,3 +14,5 @@ constexpr unsigned long long kMaxJPEGPixels = 64ull * 1024 * 1024;
 // Decodes the JPEG stream `file` (opened for binary reading; left open) into a new
 // RGBImage, top row first; null when libjpeg rejects it. Greyscale comes out as RGB.
 RGBImage* DecodeJPEGStream(FILE* file);
+// Decodes a JPEG file; null when it cannot be opened or decoded. Reports nothing.
+RGBImage* DecodeJPEGFile(const char* fileName);

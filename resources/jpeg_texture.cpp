@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/gl_api.h"
+#include "resources/jpeg_decode.h"
 #include "shell/error_log.h"
 
 int qenLoadJPEGTexture(const char* fileName, uint32_t* slot) {

@@ -7,7 +7,6 @@
 namespace {
 constexpr char kModule[] = "Quenra3D_Music";
 constexpr uint32_t kFrequency = 44100;
-constexpr uint32_t kLoadFlags = kModuleRamp | kModuleLoop | kModulePosReset;  // 0x105
 
 uint32_t HeardPosition() {
   const uint32_t position = ModuleMusicGetPosition();
@@ -21,7 +20,7 @@ int MusicLoad(const char* fileName) {
     return 0;
   }
   ModuleMusicFree();
-  if (ModuleMusicLoad(fileName, kLoadFlags)) {
+  if (ModuleMusicLoad(fileName, kMusicLoadFlags)) {
     ModuleMusicPlay();
   } else {
     ErrorLogReport(kModule, "Music File Not Found", 0);
@@ -29,14 +28,26 @@ int MusicLoad(const char* fileName) {
   return 1;
 }
 
-int MusicGetOrder() { return static_cast<int>(HeardPosition() & 0xFFFFu); }
+int MusicGetOrder() {
+  return static_cast<int>(HeardPosition() & 0xFFFFu);
+}
 
-int MusicGetRow() { return static_cast<int>(HeardPosition() >> 16); }
+int MusicGetRow() {
+  return static_cast<int>(HeardPosition() >> 16);
+}
 
-int MusicSetPosition(uint32_t position) { return ModuleMusicSetPosition(position) ? 1 : 0; }
+int MusicSetPosition(uint32_t position) {
+  return ModuleMusicSetPosition(position) ? 1 : 0;
+}
 
-int MusicPause() { return ModuleMusicPause() ? 1 : 0; }
+int MusicPause() {
+  return ModuleMusicPause() ? 1 : 0;
+}
 
-int MusicPlay() { return ModuleMusicPlay() ? 1 : 0; }
+int MusicPlay() {
+  return ModuleMusicPlay() ? 1 : 0;
+}
 
-void MusicShutdown() { ModuleDeviceFree(); }
+void MusicShutdown() {
+  ModuleDeviceFree();
+}

@@ -3,6 +3,12 @@
 
 #include <cstdint>
 
+#include "platform/module_player.h"
+
+// How the show loads its module: volume ramping, looping for ever, and notes stopped
+// whenever the position moves (0x105).
+constexpr uint32_t kMusicLoadFlags = kModuleRamp | kModuleLoop | kModulePosReset;
+
 // Opens the device, loads the module and starts it. 0 when there is no device, else 1
 // (also when the file is missing). Failures are reported to the error log.
 int MusicLoad(const char* fileName);

@@ -1,5 +1,4 @@
-// Start-up loading: the texture table and everything the show prepares before its first
-// frame.
+// Start-up loading: everything the show prepares before its first frame.
 #include "resources/startup.h"
 
 #include "resources/jpeg_texture.h"
@@ -7,30 +6,21 @@
 #include "shell/error_log.h"
 #include "show/particle_field.h"
 
-const char* const kTextureFiles[kTextureCount] = {
-    "data\\mur.jpg",       "data\\tarnel.jpg",    "data\\pres.jpg",      "data\\lumivex.jpg",
-    "data\\cred.jpg",      "data\\kavra#2.jpg",   "data\\kavra.jpg",     "data\\pertaxa#1.jpg",
-    "data\\pertaxa#2.jpg", "data\\dolmane#1.jpg", "data\\pertaxa#3.jpg", "data\\kavra#4.jpg",
-    "data\\stars.jpg",     "data\\dolmane#2.jpg", "data\\pertaxa#4.jpg", "data\\pertaxa#5.jpg",
-    "data\\dolmane#3.jpg", "data\\dolmane#4.jpg", "data\\part.jpg",      "data\\intro.jpg",
-    "data\\kavra#5.jpg",   "data\\kavra#3.jpg",
-};
-uint32_t showTextures[kTextureCount] = {};
-const char* const kMusicFile = "data\\lumivex.xm";
-
-GLUquadric* quadric = nullptr;
-
 namespace {
 constexpr uint32_t kParticleCount = 40;
 }  // namespace
 
-bool InitRenderState() {
+void SetRenderDefaults() {
   glShadeModel(GL_SMOOTH);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glClearDepth(1.0f);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+bool InitRenderState() {
+  SetRenderDefaults();
   LoadShowResources();
   // Every loading failure has been reported; the show goes on without the item.
   return true;

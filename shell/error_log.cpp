@@ -42,3 +42,8 @@ void ErrorLogReport(const char* module, const char* message, uint8_t code) {
   PlatformMessageBox(entry, kCaption, kMbOk);
   PlatformShowCursor(false);
 }
+
+void ErrorLogClose() {
+  if (logFile) std::fclose(logFile);
+  logFile = nullptr;
+}

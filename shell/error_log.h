@@ -13,3 +13,5 @@ void ErrorLogOpen();
 // Appends "module -> message   [code]" to the log and shows it in a box captioned
 // "Vorlen - ERROR"; returns when the box is closed.
 void ErrorLogReport(const char* module, const char* message, uint8_t code);
+// Closes the log, if open (tests and the capture program; the show leaves it to the exit).
+void ErrorLogClose();

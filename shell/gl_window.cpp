@@ -2,6 +2,8 @@
 // procedure, the projection for each size, and the teardown in a fixed order.
 #include "shell/gl_window.h"
 
+#include <cstring>
+
 #include "platform/gl_api.h"
 #include "resources/music_player.h"
 #include "resources/startup.h"
@@ -178,6 +180,19 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
       break;
   }
   return PlatformDefWindowProc(window, message, wParam, lParam);
+}
+
+void ResetWindowState() {
+  windowHandle = nullptr;
+  deviceContext = nullptr;
+  renderingContext = nullptr;
+  fullscreen = 1;
+  active = 1;
+  std::memset(keys, 0, sizeof keys);
+  std::memset(keysTapped, 0, sizeof keysTapped);
+  pixelFormat = PixelFormatDescriptor();
+  pixelFormatComplete = false;
+  contextCurrent = false;
 }
 
 void ResizeView(int width, int height) {

@@ -3,7 +3,7 @@
 #include "show/gallery.h"
 
 #include "platform/gl_api.h"
-#include "resources/startup.h"
+#include "resources/texture_table.h"
 #include "show/render_state.h"
 
 int32_t gallerySet = 1;
@@ -119,6 +119,13 @@ void DrawPictureSet(const TextureSlot (&set)[kPositionCount]) {
   }
 }
 }  // namespace
+
+void ResetGallery() {
+  gallerySet = 1;
+  viewZ = 0.0f;
+  viewYaw = 0.0f;
+  starSpin = 0.0f;
+}
 
 int DrawGallery() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -10,3 +10,5 @@ extern float starSpin;      // degrees; +0.05 per drawn frame
 
 // Draws one gallery frame into the back buffer; always returns 1.
 int DrawGallery();
+// The gallery's state back at its start values: set 1, the viewer at the centre, no turn.
+void ResetGallery();

@@ -4,7 +4,7 @@
 
 #include "platform/gl_api.h"
 #include "resources/music_player.h"
-#include "resources/startup.h"
+#include "resources/texture_table.h"
 #include "show/particle_field.h"
 #include "show/render_state.h"
 #include "show/title_panel.h"
@@ -16,9 +16,6 @@ float sphereSpin = 0.0f;
 float particleDepth = -40.0f;
 
 namespace {
-// The order that ends the intro; the gallery follows in the same main-loop pass.
-constexpr int kGalleryOrder = 6;
-
 void Bind(TextureSlot slot) {
   glBindTexture(GL_TEXTURE_2D, showTextures[slot]);
 }
@@ -120,6 +117,14 @@ void DrawSpheres() {
 }
 }  // namespace
 
+void ResetIntro() {
+  introPhase = 1;
+  tunnelSpin = 0.0f;
+  tunnelInnerSpin = 0.0f;
+  sphereSpin = 0.0f;
+  particleDepth = -40.0f;
+}
+
 void DrawIntro() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
@@ -130,5 +135,6 @@ void DrawIntro() {
   if (MusicGetOrder() < 2) DrawLogo();
   if (MusicGetOrder() > 1 && MusicGetOrder() < 4) DrawTunnel();
   if (MusicGetOrder() > 3 && MusicGetOrder() < 6) DrawSpheres();
+  // The gallery follows in the same main-loop pass.
   if (MusicGetOrder() == kGalleryOrder) introPhase = 0;
 }

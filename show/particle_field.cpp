@@ -50,6 +50,22 @@ bool Ready(const Draw_Particle* field) {
   return false;
 }
 
+// The frame every style shares: blended, each particle in turn when the field is ready.
+template <typename DrawParticle>
+void DrawEach(Draw_Particle* field, DrawParticle draw) {
+  BlendingOn();
+  if (Ready(field)) {
+    for (uint32_t i = 0; i < field->count; ++i) draw(field->particles[i], i);
+  }
+  BlendingOff();
+}
+
+// A sprite's frame starts afresh at the field's depth on the view axis.
+void StartAtDepth(float depth) {
+  glLoadIdentity();
+  glTranslatef(0.0f, 0.0f, depth);
+}
+
 void SetParticleColour(const Particle& p, int32_t coloured) {
   if (coloured == 1) {
     glColor4ub(static_cast<GLubyte>(p.red), static_cast<GLubyte>(p.green),
@@ -95,66 +111,54 @@ void Build(Draw_Particle* field, uint32_t count, int32_t scatter) {
   glEndList();
 }
 
+void ResetParticleField() {
+  delete[] particleField->particles;
+  particleField->particles = nullptr;
+  particleField->count = 0;
+  particleQuadList = 0;
+}
+
 void DrawStream(Draw_Particle* field, float depth, int32_t coloured) {
-  BlendingOn();
   const float limit = -depth;
-  if (Ready(field)) {
-    for (uint32_t i = 0; i < field->count; ++i) {
-      Particle& p = field->particles[i];
-      SetParticleColour(p, coloured);
-      glLoadIdentity();
-      glTranslatef(0.0f, 0.0f, depth);
-      // Restart before the step: a particle is drawn once just past the limit.
-      if (limit < p.z) p.z = 0.0f;
-      p.z += p.speed;
-      glTranslatef(p.x, p.y, p.z);
-      glCallList(particleQuadList);
-    }
-  }
-  BlendingOff();
+  DrawEach(field, [&](Particle& p, uint32_t) {
+    SetParticleColour(p, coloured);
+    StartAtDepth(depth);
+    // Restart before the step: a particle is drawn once just past the limit.
+    if (limit < p.z) p.z = 0.0f;
+    p.z += p.speed;
+    glTranslatef(p.x, p.y, p.z);
+    glCallList(particleQuadList);
+  });
 }
 
 void DrawOrbit(Draw_Particle* field, float depth, float tilt) {
-  BlendingOn();
-  if (Ready(field)) {
-    const float count = static_cast<float>(field->count);
-    for (uint32_t i = 0; i < field->count; ++i) {
-      Particle& p = field->particles[i];
-      glLoadIdentity();
-      glTranslatef(0.0f, 0.0f, depth);
-      glRotatef(tilt, 1.0f, 0.0f, 0.0f);
-      glRotatef(p.orbitAngle, 0.0f, 1.0f, 0.0f);
-      glTranslatef(p.orbitRadius + p.speed, 0.0f, 0.0f);
-      // Undo both turns so the sprite faces the viewer.
-      glRotatef(-p.orbitAngle, 0.0f, 1.0f, 0.0f);
-      glRotatef(-tilt, 1.0f, 0.0f, 0.0f);
-      glCallList(particleQuadList);
-      p.orbitAngle += static_cast<float>(i) / count;
-    }
-  }
-  BlendingOff();
+  DrawEach(field, [&](Particle& p, uint32_t i) {
+    StartAtDepth(depth);
+    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
+    glRotatef(p.orbitAngle, 0.0f, 1.0f, 0.0f);
+    glTranslatef(p.orbitRadius + p.speed, 0.0f, 0.0f);
+    // Undo both turns so the sprite faces the viewer.
+    glRotatef(-p.orbitAngle, 0.0f, 1.0f, 0.0f);
+    glRotatef(-tilt, 1.0f, 0.0f, 0.0f);
+    glCallList(particleQuadList);
+    p.orbitAngle += static_cast<float>(i) / static_cast<float>(field->count);
+  });
 }
 
 void DrawBurst(Draw_Particle* field, float depth, int32_t coloured) {
-  BlendingOn();
-  if (Ready(field)) {
-    for (uint32_t i = 0; i < field->count; ++i) {
-      Particle& p = field->particles[i];
-      SetParticleColour(p, coloured);
-      glLoadIdentity();
-      glTranslatef(0.0f, 0.0f, depth);
-      if (p.age > kBurstLifetime) {
-        p.x = p.y = p.z = p.age = 0.0f;
-        p.velocityX = SignedDraw(kBurstDivisor);
-        p.velocityY = SignedDraw(kBurstDivisor);
-        p.speed = SignedDraw(kBurstDivisor);
-      }
-      p.y += p.velocityY / 2.0f;
-      p.x += p.velocityX / 2.0f;
-      p.age += 1.0f;
-      glTranslatef(p.x, p.y, p.z);
-      EmitSpriteQuad();
+  DrawEach(field, [&](Particle& p, uint32_t) {
+    SetParticleColour(p, coloured);
+    StartAtDepth(depth);
+    if (p.age > kBurstLifetime) {
+      p.x = p.y = p.z = p.age = 0.0f;
+      p.velocityX = SignedDraw(kBurstDivisor);
+      p.velocityY = SignedDraw(kBurstDivisor);
+      p.speed = SignedDraw(kBurstDivisor);
     }
-  }
-  BlendingOff();
+    p.y += p.velocityY / 2.0f;
+    p.x += p.velocityX / 2.0f;
+    p.age += 1.0f;
+    glTranslatef(p.x, p.y, p.z);
+    EmitSpriteQuad();
+  });
 }

@@ -30,6 +30,9 @@ extern uint32_t particleQuadList;
 extern Draw_Particle* particleField;
 
 void Build(Draw_Particle* field, uint32_t count, int32_t scatter);
+// The show's field back to unbuilt, as the program starts. The sprite list is forgotten,
+// not deleted: the GL context it was made in may be gone.
+void ResetParticleField();
 void DrawStream(Draw_Particle* field, float depth, int32_t coloured);
 void DrawOrbit(Draw_Particle* field, float depth, float tilt);
 void DrawBurst(Draw_Particle* field, float depth, int32_t coloured);

@@ -36,12 +36,7 @@ void SetOrder(int order) {
 
 // The GL defaults and resources of start-up, without the error log or the music.
 void PrepareShow() {
-  glShadeModel(GL_SMOOTH);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-  glClearDepth(1.0f);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  SetRenderDefaults();
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_POLYGON_SMOOTH);
   for (int i = 0; i < kTextureCount; ++i) {

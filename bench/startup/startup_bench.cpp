@@ -17,6 +17,7 @@
 #include <jpeglib.h>
 
 #include "platform/gl_api.h"
+#include "resources/jpeg_decode.h"
 #include "resources/jpeg_texture.h"
 #include "resources/startup.h"
 #include "shell/error_log.h"

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "platform/module_player.h"
+#include "resources/music_player.h"
 
 namespace {
-constexpr uint32_t kShowFlags = kModuleRamp | kModuleLoop | kModulePosReset;
 constexpr size_t kRenderFrames = 2048;  // about 46 ms at 44100 Hz
 char scratch[] = "/tmp/module_fuzz.XXXXXX";
 std::string inputPath;
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
   std::fclose(file);
 
-  if (!ModuleMusicLoad(inputPath.c_str(), kShowFlags)) {
+  if (!ModuleMusicLoad(inputPath.c_str(), kMusicLoadFlags)) {
     // Refused: nothing loaded, and the player says so.
     if (ModuleMusicGetPosition() != kModuleNoPosition) std::abort();
     if (ModuleMusicPlay()) std::abort();

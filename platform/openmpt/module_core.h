@@ -6,8 +6,9 @@
 // libopenmpt objects are not thread-safe. `Lock` is the output's lock against its audio
 // thread, an RAII type whose constructor takes it: the functions that take it as a
 // template argument lock exactly around what the audio thread touches; Render and
-// HeardPosition are called with it held. Header-only, so each output builds as one
-// translation unit (the module fuzzer compiles the SDL output on its own).
+// HeardPosition are called with it held. Header-only: the front end
+// (platform/openmpt/module_player.cpp) instantiates it with the output's lock
+// (platform/openmpt/module_output.h).
 #pragma once
 
 #include <algorithm>

@@ -1,75 +1,20 @@
-// The module player's SDL output: the module (platform/openmpt/module_core.h) renders
-// inside an SDL audio callback, or on demand offline, and position queries report what
-// is being heard.
-//
-// The callback touches the module only while SDL holds the device lock, and every call
-// here takes that lock before touching it.
+// The module player's one front end: platform/module_player.h on the shared libopenmpt
+// core (module_core.h) and the sound output the program links (module_output.h).
 #include "platform/module_player.h"
 
-#include <SDL.h>
-
-#include <algorithm>
-
 #include "platform/openmpt/module_core.h"
+#include "platform/openmpt/module_output.h"
+
+using module_output::Core;
+using module_output::Lock;
 
 namespace {
 
-using module_core::kChannels;
-
-constexpr uint16_t kDeviceBufferFrames = 1024;  // about 23 ms at 44100 Hz
-
-struct Player {
-  SDL_AudioDeviceID device = 0;
-  uint32_t bufferFrames = 0;
-  uint64_t callbackStartFrame = 0;  // core.outputFrames when the last callback began
-  uint64_t callbackTicks = 0;       // SDL performance counter at that moment
-  bool callbackSeen = false;
-  module_core::ModuleCore core;
-};
-
-Player player;
-// Chosen before start-up and kept across ModuleDeviceFree (which resets `player`).
+// Chosen before start-up and kept across ModuleDeviceFree.
 bool offlineSelected = false;
 
-// Holds the device lock for a scope (nothing to lock offline or without a device).
-class AudioLock {
- public:
-  AudioLock() : device_(player.device) {
-    if (device_) SDL_LockAudioDevice(device_);
-  }
-  ~AudioLock() {
-    if (device_) SDL_UnlockAudioDevice(device_);
-  }
-  AudioLock(const AudioLock&) = delete;
-  AudioLock& operator=(const AudioLock&) = delete;
-
- private:
-  SDL_AudioDeviceID device_;
-};
-
-void AudioCallback(void*, Uint8* stream, int length) {
-  const size_t frames = static_cast<size_t>(length) / (kChannels * sizeof(int16_t));
-  player.callbackStartFrame = player.core.outputFrames;
-  player.callbackTicks = SDL_GetPerformanceCounter();
-  player.callbackSeen = true;
-  module_core::Render(player.core, reinterpret_cast<int16_t*>(stream), frames);
-}
-
-// The frame of the output stream being heard now. When the device asks for a buffer, the
-// one it was given before starts to play; the wall clock since then says how far into it
-// the listener is.
-int64_t HeardFrame() {
-  if (!player.callbackSeen) return 0;
-  const uint64_t ticks = SDL_GetPerformanceCounter() - player.callbackTicks;
-  const uint64_t elapsed = ticks * player.core.frequency / SDL_GetPerformanceFrequency();
-  const int64_t heard = static_cast<int64_t>(player.callbackStartFrame) -
-                        static_cast<int64_t>(player.bufferFrames) +
-                        static_cast<int64_t>(std::min<uint64_t>(elapsed, player.bufferFrames));
-  return std::min<int64_t>(heard, static_cast<int64_t>(player.core.outputFrames));
-}
-
 bool Initialised() {
-  return player.device != 0 || player.core.offline;
+  return module_output::DeviceOpen() || Core().offline;
 }
 
 }  // namespace
@@ -78,40 +23,12 @@ bool ModuleDeviceInit(int device, uint32_t frequency) {
   if (offlineSelected) return ModuleDeviceInitOffline(frequency);
   ModuleDeviceFree();
   if (frequency == 0) return false;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  const char* name = nullptr;
-  if (device >= 0) {
-    name = SDL_GetAudioDeviceName(device, 0);
-    if (!name) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      return false;
-    }
-  }
-  SDL_AudioSpec wanted;
-  SDL_zero(wanted);
-  wanted.freq = static_cast<int>(frequency);
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = kChannels;
-  wanted.samples = kDeviceBufferFrames;
-  wanted.callback = AudioCallback;
-  SDL_AudioSpec obtained;
-  // No changes allowed: SDL converts to whatever the device takes.
-  const SDL_AudioDeviceID id = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
-  if (id == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  player.core.frequency = frequency;
-  player.bufferFrames = obtained.samples;
-  player.device = id;
-  // The device runs from now on; it plays silence until a module plays.
-  SDL_PauseAudioDevice(id, 0);
-  return true;
+  return module_output::Open(device, frequency);
 }
 
 bool ModuleDeviceInitOffline(uint32_t frequency) {
   ModuleDeviceFree();
-  return module_core::OpenOffline(player.core, frequency);
+  return module_core::OpenOffline(Core(), frequency);
 }
 
 void ModuleSelectOffline(bool offline) {
@@ -119,40 +36,35 @@ void ModuleSelectOffline(bool offline) {
 }
 
 void ModuleDeviceFree() {
-  if (player.device) {
-    // Waits for a callback in progress; none runs afterwards.
-    SDL_CloseAudioDevice(player.device);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
-  player = Player();
+  module_output::Close();
 }
 
 bool ModuleMusicLoad(const char* fileName, uint32_t flags) {
   if (!Initialised()) return false;
-  return module_core::Load<AudioLock>(player.core, fileName, flags);
+  return module_core::Load<Lock>(Core(), fileName, flags);
 }
 
 void ModuleMusicFree() {
-  module_core::Free<AudioLock>(player.core);
+  module_core::Free<Lock>(Core());
 }
 
 bool ModuleMusicPlay() {
-  return module_core::SetPlaying<AudioLock>(player.core, true);
+  return module_core::SetPlaying<Lock>(Core(), true);
 }
 
 bool ModuleMusicPause() {
-  return module_core::SetPlaying<AudioLock>(player.core, false);
+  return module_core::SetPlaying<Lock>(Core(), false);
 }
 
 uint32_t ModuleMusicGetPosition() {
-  AudioLock lock;
-  return module_core::HeardPosition(player.core, HeardFrame);
+  Lock lock;
+  return module_core::HeardPosition(Core(), module_output::HeardFrame);
 }
 
 bool ModuleMusicSetPosition(uint32_t position) {
-  return module_core::SetPosition<AudioLock>(player.core, position);
+  return module_core::SetPosition<Lock>(Core(), position);
 }
 
 size_t ModuleRender(int16_t* interleaved, size_t frames) {
-  return module_core::RenderOffline<AudioLock>(player.core, interleaved, frames);
+  return module_core::RenderOffline<Lock>(Core(), interleaved, frames);
 }

@@ -1,16 +1,13 @@
-// The module player's waveOut output: the module (platform/openmpt/module_core.h) renders
-// on a thread that keeps two device buffers queued (double buffering), or on demand
-// offline, and position queries report the module position at the sample the device says
-// it is playing.
+// The module player's waveOut output (platform/openmpt/module_output.h): the module
+// renders on a thread that keeps two device buffers queued (double buffering), and the
+// heard frame is the sample the device says it is playing.
 //
-// The render thread touches the module only while it holds `Lock`, and every call here
-// takes it before touching it.
-#include "platform/module_player.h"
-
+// The render thread touches the module only while it holds the output's critical
+// section, which is what module_output::Lock takes.
 #include <cstring>
 #include <vector>
 
-#include "platform/openmpt/module_core.h"
+#include "platform/openmpt/module_output.h"
 #include "platform/win32/win32_internal.h"
 // After windows.h: the waveOut interface (WIN32_LEAN_AND_MEAN leaves it out).
 #include <mmsystem.h>
@@ -33,30 +30,20 @@ struct Player {
 };
 
 Player player;
-// Chosen before start-up and kept across ModuleDeviceFree.
-bool offlineSelected = false;
 
 // The one lock between the render thread and the calls of the layer.
-CRITICAL_SECTION& Lock() {
+CRITICAL_SECTION& Section() {
   static CRITICAL_SECTION section;
   static const bool ready = (InitializeCriticalSection(&section), true);
   (void)ready;
   return section;
 }
 
-class PlayerLock {
- public:
-  PlayerLock() { EnterCriticalSection(&Lock()); }
-  ~PlayerLock() { LeaveCriticalSection(&Lock()); }
-  PlayerLock(const PlayerLock&) = delete;
-  PlayerLock& operator=(const PlayerLock&) = delete;
-};
-
 // Renders into buffer `i` and hands it to the device.
 void QueueBuffer(int i) {
   WAVEHDR& header = player.headers[i];
   {
-    PlayerLock lock;
+    module_output::Lock lock;
     module_core::Render(player.core, player.samples[i].data(),
                         player.samples[i].size() / kChannels);
   }
@@ -73,23 +60,6 @@ DWORD WINAPI RenderThread(void*) {
     }
   }
   return 0;
-}
-
-// The frame of the output stream being heard now, as the device counts it. Its sample
-// counter is 32 bits: it is widened against the frames written, which it never passes.
-int64_t HeardFrame() {
-  MMTIME time;
-  std::memset(&time, 0, sizeof time);
-  time.wType = TIME_SAMPLES;
-  if (waveOutGetPosition(player.device, &time, sizeof time) != MMSYSERR_NOERROR ||
-      time.wType != TIME_SAMPLES) {
-    return static_cast<int64_t>(player.core.outputFrames);
-  }
-  return waveout_player::WidenSampleCount(player.core.outputFrames, time.u.sample);
-}
-
-bool Initialised() {
-  return player.device != nullptr || player.core.offline;
 }
 
 void CloseDevice() {
@@ -131,10 +101,13 @@ int64_t WidenSampleCount(uint64_t framesWritten, uint32_t deviceSamples) {
 
 }  // namespace waveout_player
 
-bool ModuleDeviceInit(int device, uint32_t frequency) {
-  if (offlineSelected) return ModuleDeviceInitOffline(frequency);
-  ModuleDeviceFree();
-  if (frequency == 0) return false;
+namespace module_output {
+
+module_core::ModuleCore& Core() {
+  return player.core;
+}
+
+bool Open(int device, uint32_t frequency) {
   WAVEFORMATEX format;
   std::memset(&format, 0, sizeof format);
   format.wFormatTag = WAVE_FORMAT_PCM;
@@ -150,7 +123,7 @@ bool ModuleDeviceInit(int device, uint32_t frequency) {
   HWAVEOUT handle = nullptr;
   if (waveOutOpen(&handle, id, &format, reinterpret_cast<DWORD_PTR>(player.bufferDone), 0,
                   CALLBACK_EVENT) != MMSYSERR_NOERROR) {
-    ModuleDeviceFree();
+    Close();
     return false;
   }
   player.device = handle;
@@ -163,7 +136,7 @@ bool ModuleDeviceInit(int device, uint32_t frequency) {
     header.lpData = reinterpret_cast<LPSTR>(player.samples[i].data());
     header.dwBufferLength = frames * format.nBlockAlign;
     if (waveOutPrepareHeader(player.device, &header, sizeof header) != MMSYSERR_NOERROR) {
-      ModuleDeviceFree();
+      Close();
       return false;
     }
   }
@@ -171,59 +144,47 @@ bool ModuleDeviceInit(int device, uint32_t frequency) {
   for (int i = 0; i < kBufferCount; ++i) QueueBuffer(i);
   player.thread = CreateThread(nullptr, 0, RenderThread, nullptr, 0, nullptr);
   if (!player.thread) {
-    ModuleDeviceFree();
+    Close();
     return false;
   }
   return true;
 }
 
-bool ModuleDeviceInitOffline(uint32_t frequency) {
-  ModuleDeviceFree();
-  return module_core::OpenOffline(player.core, frequency);
-}
-
-void ModuleSelectOffline(bool offline) {
-  offlineSelected = offline;
-}
-
-void ModuleDeviceFree() {
+void Close() {
   CloseDevice();
   player.thread = nullptr;
   player.device = nullptr;
   player.bufferDone = nullptr;
-  PlayerLock lock;
+  Lock lock;
   player.stopping = 0;
   for (WAVEHDR& header : player.headers) std::memset(&header, 0, sizeof header);
   for (std::vector<int16_t>& samples : player.samples) samples.clear();
   player.core = module_core::ModuleCore();
 }
 
-bool ModuleMusicLoad(const char* fileName, uint32_t flags) {
-  if (!Initialised()) return false;
-  return module_core::Load<PlayerLock>(player.core, fileName, flags);
+bool DeviceOpen() {
+  return player.device != nullptr;
 }
 
-void ModuleMusicFree() {
-  module_core::Free<PlayerLock>(player.core);
+// The frame of the output stream being heard now, as the device counts it. Its sample
+// counter is 32 bits: it is widened against the frames written, which it never passes.
+int64_t HeardFrame() {
+  MMTIME time;
+  std::memset(&time, 0, sizeof time);
+  time.wType = TIME_SAMPLES;
+  if (waveOutGetPosition(player.device, &time, sizeof time) != MMSYSERR_NOERROR ||
+      time.wType != TIME_SAMPLES) {
+    return static_cast<int64_t>(player.core.outputFrames);
+  }
+  return waveout_player::WidenSampleCount(player.core.outputFrames, time.u.sample);
 }
 
-bool ModuleMusicPlay() {
-  return module_core::SetPlaying<PlayerLock>(player.core, true);
+Lock::Lock() : held_(0) {
+  EnterCriticalSection(&Section());
 }
 
-bool ModuleMusicPause() {
-  return module_core::SetPlaying<PlayerLock>(player.core, false);
+Lock::~Lock() {
+  LeaveCriticalSection(&Section());
 }
 
-uint32_t ModuleMusicGetPosition() {
-  PlayerLock lock;
-  return module_core::HeardPosition(player.core, HeardFrame);
-}
-
-bool ModuleMusicSetPosition(uint32_t position) {
-  return module_core::SetPosition<PlayerLock>(player.core, position);
-}
-
-size_t ModuleRender(int16_t* interleaved, size_t frames) {
-  return module_core::RenderOffline<PlayerLock>(player.core, interleaved, frames);
-}
+}  // namespace module_output

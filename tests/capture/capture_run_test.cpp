@@ -17,6 +17,7 @@
 #include "platform/gl_api.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/module_player.h"
+#include "resources/music_player.h"
 #include "resources/startup.h"
 #include "shell/gl_window.h"
 #include "show/intro.h"
@@ -155,8 +156,7 @@ const Reference& Expected(int fps) {
   static std::unique_ptr<Reference> reference;
   if (reference) return *reference;
   reference = std::make_unique<Reference>();
-  if (ModuleDeviceInitOffline(44100) &&
-      ModuleMusicLoad("data/lumivex.xm", kModuleRamp | kModuleLoop | kModulePosReset) &&
+  if (ModuleDeviceInitOffline(44100) && ModuleMusicLoad("data/lumivex.xm", kMusicLoadFlags) &&
       ModuleMusicPlay()) {
     std::vector<int16_t> sound;
     uint64_t rendered = 0;

@@ -135,6 +135,34 @@ TEST(Content, ToolsRefuseBadArgumentsAndUnwritableFolders) {
   EXPECT_EQ(1, std::distance(fs::directory_iterator(out), fs::directory_iterator()));
 }
 
+// What the scripts read instead of a list of their own: the show's table, in load order,
+// with each file's orientation; and nothing else stands in data/.
+TEST(Content, PictureListIsTheShowsTableInLoadOrder) {
+  std::FILE* pipe = popen((std::string(MAKE_PICTURES) + " --list").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string listed;
+  char chunk[256];
+  while (std::fgets(chunk, sizeof chunk, pipe)) listed += chunk;
+  ASSERT_EQ(0, pclose(pipe));
+
+  std::string expected;
+  for (int slot = 0; slot < kTextureCount; ++slot) {
+    const std::string file = DataFileName(kTextureFiles[slot]);
+    // Upside down exactly where the show draws the file's top row at the bottom.
+    const bool drawnFlipped = slot != kTexMur && slot != kTexPres && slot != kTexLumivex &&
+                              slot != kTexStars && slot != kTexPart && slot != kTexIntro;
+    expected += file + (drawnFlipped ? " upside-down\n" : " upright\n");
+    EXPECT_TRUE(fs::exists(kData / file)) << file;
+  }
+  EXPECT_EQ(listed, expected);
+  int pictures = 0;
+  for (const auto& entry : fs::directory_iterator(kData)) {
+    if (entry.path().extension() == ".jpg") ++pictures;
+  }
+  EXPECT_EQ(kTextureCount, pictures);
+  EXPECT_EQ(std::string("lumivex.xm"), DataFileName(kMusicFile));
+}
+
 TEST(Content, EveryPictureIsABaselineJpegOfAPowerOfTwoSize) {
   const auto& all = pictures::AllPictures();
   ASSERT_EQ(22u, all.size());

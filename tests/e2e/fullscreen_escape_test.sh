@@ -27,9 +27,6 @@ colours=$(convert "$WORK/shot.png" -format %k info:)
 [ "$colours" -gt 1 ] || fail "the screen is a single colour"
 if [ -n "${LUMIVEX_E2E_SHOTS:-}" ]; then cp "$WORK/shot.png" "$LUMIVEX_E2E_SHOTS/fullscreen.png"; fi
 
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code after Escape"
+escape_ends_show
 diff <(expected_log) "$RUN/data/VorlErrors.txt" >&2 || fail "the log is not as expected"
 echo "PASS: fullscreen, $(swaps) frames, exit 0 on Escape, log as expected"

@@ -14,26 +14,13 @@ REPO_DATA="$E2E_DIR/../../data"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-PIDS=()
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-e2e-XXXXXX")
+# The scratch folder, the processes started here and their cleanup, fail().
+source "$E2E_DIR/session.sh" lumivex-e2e
 
-cleanup() {
-  local pid
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  sleep 0.2
-  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  if [ -f "$WORK/show.err" ]; then
-    echo "--- the show's standard error:" >&2
-    tail -n 30 "$WORK/show.err" >&2
-  fi
-  exit 1
-}
+# The show's pictures, one file name a line in load order, from the show's own table.
+MAKE_PICTURES=${LUMIVEX_MAKE_PICTURES:-$(dirname "$LUMIVEX")/tools/make-pictures/make-pictures}
+[ -x "$MAKE_PICTURES" ] || fail "no $MAKE_PICTURES to list the show's pictures (build make-pictures)"
+show_pictures() { "$MAKE_PICTURES" --list | cut -d' ' -f1; }
 
 skip_without_x() {
   local tool
@@ -89,20 +76,8 @@ start_show() {
   PIDS+=("$SHOW_PID")
 }
 
-# wait_window NAME [seconds]: prints the id once the window exists.
-wait_window() {
-  local i id tries=$((${2:-30} * 10))
-  for ((i = 0; i < tries; i++)); do
-    id=$(window_id "$1")
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    show_running || return 1
-    sleep 0.1
-  done
-  return 1
-}
+# window_ready ID: a window of the show takes keys as soon as it exists.
+window_ready() { return 0; }
 
 show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
 
@@ -134,13 +109,11 @@ swaps() {
 expected_log() {
   printf ' .:Vorlen Engine Errors File:.\n\n\n'
   local name
-  for name in mur tarnel pres lumivex cred 'kavra#2' kavra 'pertaxa#1' 'pertaxa#2' \
-    'dolmane#1' 'pertaxa#3' 'kavra#4' stars 'dolmane#2' 'pertaxa#4' 'pertaxa#5' \
-    'dolmane#3' 'dolmane#4' part intro 'kavra#5' 'kavra#3'; do
-    if [ ! -f "$RUN/data/$name.jpg" ]; then
-      printf "qenLoadJPEGTexture -> Texture ' data\\\\%s.jpg ' Loading Error (file don't exist)   [0]\n" "$name"
+  while IFS= read -r name; do
+    if [ ! -f "$RUN/data/$name" ]; then
+      printf "qenLoadJPEGTexture -> Texture ' data\\\\%s ' Loading Error (file don't exist)   [0]\n" "$name"
     fi
-  done
+  done < <(show_pictures)
 }
 
 missing_pictures() { expected_log | tail -n +4 | wc -l; }

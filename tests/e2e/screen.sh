@@ -1,7 +1,7 @@
 # What the Linux and Windows end-to-end scripts share: windows found by name, keys pressed
 # and held, frames and the exit waited for, screenshots compared and measured. Sourced by
 # tests/e2e/lib.sh and tests/windows/lib.sh, which provide $WORK, $SHOW_PID, fail(),
-# show_running() and swaps().
+# show_running(), window_ready() and swaps().
 
 # start_xvfb SCREEN (e.g. 800x600x16): a private Xvfb, its display number chosen by the
 # server itself so that scripts can run in parallel; sets DISPLAY.
@@ -69,6 +69,22 @@ window_id() {
     awk -v name="\"$1\":" '$1 ~ /^0x/ && index($0, name) { print $1; exit }' | head -n 1
 }
 
+# wait_window NAME [seconds]: prints the id once a window of that name is ready to take
+# keys, as window_ready ID (the including script's) says.
+wait_window() {
+  local i id tries=$((${2:-30} * 10))
+  for ((i = 0; i < tries; i++)); do
+    id=$(window_id "$1")
+    if [ -n "$id" ] && window_ready "$id"; then
+      echo "$id"
+      return 0
+    fi
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
 # press KEY: held for a third of a second, over several frames (check_gallery_taps sends
 # taps).
 press() {
@@ -99,6 +115,16 @@ wait_exit() {
     sleep 0.1
   done
   return 124
+}
+
+# escape_ends_show [WHAT]: Escape pressed, and the show ends within 30 s with exit code 0;
+# otherwise the script fails (WHAT, when given, starts the message).
+escape_ends_show() {
+  local code
+  press Escape
+  wait_exit 30
+  code=$?
+  [ $code -eq 0 ] || fail "${1:+$1: }exit code $code after Escape"
 }
 
 # The gallery faces the back wall, whose credits picture stands still where every intro

@@ -22,10 +22,7 @@ screen=$(window_size -root)
 [ "$screen" = "1024x768" ] || fail "the display mode changed to $screen"
 
 wait_swaps 10 60 || fail "no frames shown"
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code"
+escape_ends_show
 grep -q "Ruvo GL: The Requested Fullscreen Mode Is Not Supported By" "$WORK/show.err" ||
   fail "the question did not reach standard error"
 diff <(expected_log) "$RUN/data/VorlErrors.txt" >&2 || fail "the log is not as expected"

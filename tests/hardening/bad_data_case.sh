@@ -6,15 +6,15 @@
 # is bad; Escape ends it with exit code 0.
 #
 # Usage: bad_data_case.sh LUMIVEX SWAP_COUNTER SCENE_PROBE FAST_MODULE CASE
-#   CASE: FILE:VARIANT (FILE one of data/'s 23 files; VARIANT missing, empty, truncated
-#         or otherkind), nodata, or readonly
+#   CASE: FILE:VARIANT (FILE one of data/'s 23 files: a picture make-pictures --list
+#         names, or lumivex.xm; VARIANT missing, empty, truncated or otherkind), nodata,
+#         or readonly
 source "$(dirname "$0")/lib.sh" "$@"
 FAST_MODULE=$(realpath "${4:?fast module}")
 CASE=${5:?case}
 
-PICTURES=(mur tarnel pres lumivex cred 'kavra#2' kavra 'pertaxa#1' 'pertaxa#2' 'dolmane#1'
-  'pertaxa#3' 'kavra#4' stars 'dolmane#2' 'pertaxa#4' 'pertaxa#5' 'dolmane#3' 'dolmane#4'
-  part intro 'kavra#5' 'kavra#3')
+mapfile -t PICTURES < <(show_pictures)
+[ ${#PICTURES[@]} -gt 0 ] || fail "no pictures listed by $MAKE_PICTURES"
 
 picture_report() {
   printf "qenLoadJPEGTexture -> Texture ' data\\\\%s ' Loading Error (file don't exist)   [0]\n" "$1"
@@ -47,7 +47,7 @@ log_expected=1
 case "$CASE" in
   nodata)
     rm -rf "$RUN/data"
-    for name in "${PICTURES[@]}"; do picture_report "$name.jpg" >>"$expected_reports"; done
+    for name in "${PICTURES[@]}"; do picture_report "$name" >>"$expected_reports"; done
     music_report >>"$expected_reports"
     music_ok=0
     log_expected=0
@@ -118,10 +118,7 @@ else
 fi
 scenes=$(cat "$PROBE_DIR/scenes")
 
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "$CASE: exit code $code"
+escape_ends_show "$CASE"
 # Only after exit: the log is written through a buffered stream, flushed at the end.
 if [ $log_expected -eq 1 ]; then
   diff "$expected_reports" "$RUN/data/VorlErrors.txt" >&2 || fail "$CASE: the log is not as expected"

@@ -61,10 +61,7 @@ while :; do
 done
 final=$(rss_kib "$SHOW_PID")
 frames=$(swaps)
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code"
+escape_ends_show
 gl_probe=$(probe_count glerrors)
 gl_own=$(grep -c '^lumivex: GL error' "$WORK/show.err")
 growth=$((final - baseline))

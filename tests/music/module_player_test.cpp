@@ -11,20 +11,15 @@
 #include <thread>
 #include <vector>
 
+#include "resources/music_player.h"
 #include "tests/music/test_modules.h"
 #include "tests/resources/test_pictures.h"
 #include "tools/xm/xm_writer.h"
 
 namespace {
 
-constexpr uint32_t kShowFlags = kModuleRamp | kModuleLoop | kModulePosReset;
-
-uint32_t Order(uint32_t position) {
-  return position & 0xFFFFu;
-}
-uint32_t Row(uint32_t position) {
-  return position >> 16;
-}
+using testmods::Order;
+using testmods::Row;
 
 class ModulePlayer : public ::testing::Test {
  protected:
@@ -60,7 +55,7 @@ TEST_F(ModulePlayer, NothingLoadedMeansNoPositionAndNothingToDo) {
   ModuleDeviceFree();  // harmless before any init
   ModuleDeviceFree();
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
-  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kShowFlags))
+  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kMusicLoadFlags))
       << "no device opened yet";
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
@@ -71,7 +66,7 @@ TEST_F(ModulePlayer, NothingLoadedMeansNoPositionAndNothingToDo) {
   EXPECT_EQ(ModuleRender(frames, 64), 64u);
   for (int16_t sample : frames) ASSERT_EQ(sample, 0);
 
-  ASSERT_TRUE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kMusicLoadFlags));
   EXPECT_EQ(ModuleMusicGetPosition(), 0u);
   ModuleMusicFree();
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
@@ -82,19 +77,19 @@ TEST_F(ModulePlayer, NothingLoadedMeansNoPositionAndNothingToDo) {
 
 TEST_F(ModulePlayer, BadFilesAreRefusedAndKeepThePlayerUsable) {
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  EXPECT_FALSE(ModuleMusicLoad((folder_ / "missing.xm").c_str(), kShowFlags));
+  EXPECT_FALSE(ModuleMusicLoad((folder_ / "missing.xm").c_str(), kMusicLoadFlags));
   ASSERT_TRUE(testpics::WriteBytes(folder_ / "text.xm", {'n', 'o', 't', ' ', 'a', ' ', 'm'}));
-  EXPECT_FALSE(ModuleMusicLoad((folder_ / "text.xm").c_str(), kShowFlags));
+  EXPECT_FALSE(ModuleMusicLoad((folder_ / "text.xm").c_str(), kMusicLoadFlags));
   std::vector<uint8_t> cut = xm::WriteXM(testmods::Timed(3, 16, 6, 125));
   cut.resize(70);  // the header only
   ASSERT_TRUE(testpics::WriteBytes(folder_ / "cut.xm", cut));
-  EXPECT_FALSE(ModuleMusicLoad((folder_ / "cut.xm").c_str(), kShowFlags));
+  EXPECT_FALSE(ModuleMusicLoad((folder_ / "cut.xm").c_str(), kMusicLoadFlags));
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
 
   // Windows-style names, as the show gives them, find the file.
   Save(testmods::Timed(2, 8, 6, 125), "Lumivex.XM");
   const std::string windowsName = folder_.path() + "\\lumivex.xm";
-  EXPECT_TRUE(ModuleMusicLoad(windowsName.c_str(), kShowFlags));
+  EXPECT_TRUE(ModuleMusicLoad(windowsName.c_str(), kMusicLoadFlags));
   EXPECT_EQ(ModuleMusicGetPosition(), 0u);
 }
 
@@ -108,7 +103,7 @@ TEST_F(ModulePlayer, OfflinePositionFollowsTheRenderedSamples) {
   for (int run = 0; run < 2; ++run) {
     std::vector<uint32_t>& seen = runs[run];
     ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-    ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+    ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kMusicLoadFlags));
     ASSERT_TRUE(ModuleMusicPlay());
     // Check half way through each row, so tick boundaries do not matter.
     Render(row / 2);
@@ -127,33 +122,11 @@ TEST_F(ModulePlayer, OfflinePositionFollowsTheRenderedSamples) {
   EXPECT_EQ(sound[0], sound[1]) << "the same samples on every run";
 }
 
-// The capture program's set-up: with the offline mode selected, opening a device opens the
-// offline mode instead, across releases, until the selection is withdrawn.
-TEST_F(ModulePlayer, SelectedOfflineModeStandsInForTheDevice) {
-  const xm::Module module = testmods::Timed(3, 4, 6, 125);
-  const long row = testmods::RowFrames(module);
-  std::vector<int16_t> buffer(4 * static_cast<size_t>(row));
-  ModuleSelectOffline(true);
-  EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 0)) << "no rate, no offline mode";
-  for (int open = 0; open < 2; ++open) {
-    ASSERT_TRUE(ModuleDeviceInit(4000, 44100)) << "a device that does not exist is not asked for";
-    ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
-    ASSERT_TRUE(ModuleMusicPlay());
-    const size_t frames = static_cast<size_t>(row + row / 2);
-    ASSERT_EQ(ModuleRender(buffer.data(), frames), frames) << "open " << open;
-    EXPECT_EQ(ModuleMusicGetPosition(), 1u << 16) << "order 0, row 1 after a row and a half";
-    ModuleDeviceFree();
-  }
-  ModuleSelectOffline(false);
-  EXPECT_FALSE(ModuleDeviceInit(4000, 44100)) << "devices are asked for again";
-  EXPECT_EQ(ModuleRender(buffer.data(), 4), 0u);
-}
-
 TEST_F(ModulePlayer, LoopReturnsToTheRestartOrder) {
   const xm::Module module = testmods::Timed(5, 4, 3, 150, /*restart=*/2);
   const long row = testmods::RowFrames(module);
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kMusicLoadFlags));
   ASSERT_TRUE(ModuleMusicPlay());
   Render(row / 2);
   std::vector<uint32_t> orders;
@@ -183,7 +156,7 @@ TEST_F(ModulePlayer, PositionZeroRestartsWithTheStartingSpeedAndVolume) {
   module.patterns[1].at(1, 1) = {0, 0, 0, 0x10, 0};
   const long row = testmods::RowFrames(module);
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kMusicLoadFlags));
   ASSERT_TRUE(ModuleMusicPlay());
   EXPECT_GT(Render(8 * row), 1000) << "order 0 is audible";
   Render(4 * row / 2);  // into order 1 at double speed
@@ -205,7 +178,7 @@ TEST_F(ModulePlayer, MovingThePositionStopsAllNotes) {
   module.patterns[1].at(0, 0) = {};
   const long row = testmods::RowFrames(module);
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kMusicLoadFlags));
   ASSERT_TRUE(ModuleMusicPlay());
   EXPECT_GT(Render(2 * row), 1000);
   ASSERT_TRUE(ModuleMusicSetPosition(1u | (4u << 16)));
@@ -221,7 +194,7 @@ TEST_F(ModulePlayer, MovingThePositionStopsAllNotes) {
 
 TEST_F(ModulePlayer, PositionsThatDoNotExistAreRefused) {
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(testmods::Timed(3, 16, 6, 125)).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(testmods::Timed(3, 16, 6, 125)).c_str(), kMusicLoadFlags));
   ASSERT_TRUE(ModuleMusicPlay());
   Render(testmods::RowFrames(testmods::Timed(3, 16, 6, 125)) * 5 / 2);
   const uint32_t before = ModuleMusicGetPosition();
@@ -237,7 +210,7 @@ TEST_F(ModulePlayer, PausedMusicHoldsItsPosition) {
   const xm::Module module = testmods::Timed(2, 8, 6, 125);
   const long row = testmods::RowFrames(module);
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kMusicLoadFlags));
   EXPECT_EQ(Render(row), 0) << "loaded but not yet playing";
   ASSERT_TRUE(ModuleMusicPlay());
   Render(row * 3 / 2);
@@ -257,25 +230,18 @@ TEST_F(ModulePlayer, HeardPositionKeepsTimeWithARealDevice) {
   // 0.25 s a row (speed 10 at 100 bpm), 8 rows an order.
   const xm::Module module = testmods::Timed(4, 8, 10, 100);
   ASSERT_TRUE(ModuleDeviceInit(kModuleDefaultDevice, 44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(module).c_str(), kShowFlags));
-  ASSERT_TRUE(ModuleMusicSetPosition(0));
-  ASSERT_TRUE(ModuleMusicPlay());
-  const auto start = std::chrono::steady_clock::now();
-  uint32_t last = 0;
-  for (int i = 0; i < 24; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(125));
-    const uint32_t position = ModuleMusicGetPosition();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const std::vector<testmods::HeardSample> heard =
+      testmods::PlayAndListen(Save(module).c_str(), 24, 8);
+  ASSERT_EQ(heard.size(), 24u);
+  double lastRows = 0;
+  for (const testmods::HeardSample& h : heard) {
     // The row playing now by the module's own clock; the one heard may lag by the
     // device's latency (a few hundredths of a second), never by more than a row.
-    const double expected = std::floor(seconds / 0.25);
-    const double heard = Order(position) * 8 + Row(position);
-    EXPECT_NEAR(heard, expected, 1.0) << "after " << seconds << " s";
-    EXPECT_GE(heard, Order(last) * 8 + Row(last)) << "never runs backwards";
-    last = position;
+    EXPECT_NEAR(h.rows, std::floor(h.seconds / 0.25), 1.0) << "after " << h.seconds << " s";
+    EXPECT_GE(h.rows, lastRows) << "never runs backwards";
+    lastRows = h.rows;
   }
-  EXPECT_GE(Order(last), 1u) << "crossed into the next order";
+  EXPECT_GE(Order(heard.back().position), 1u) << "crossed into the next order";
 
   // A restart is heard at once.
   ASSERT_TRUE(ModuleMusicSetPosition(0));
@@ -291,7 +257,7 @@ TEST_F(ModulePlayer, HeardPositionKeepsTimeWithARealDevice) {
 TEST_F(ModulePlayer, NoDeviceMeansInitFails) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 44100));
-  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kShowFlags));
+  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)).c_str(), kMusicLoadFlags));
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
   ModuleDeviceFree();
   setenv("SDL_AUDIODRIVER", "dummy", 1);

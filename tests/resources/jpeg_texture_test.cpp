@@ -15,23 +15,17 @@
 #include "resources/jpeg_texture.h"
 #include "tests/resources/test_pictures.h"
 #include "tests/support/fake_platform.h"
-#include "tests/support/gl_fixture.h"
+#include "tests/support/headless_suite.h"
 
 using testpics::Rgb;
 
 namespace {
 
-class JpegTexture : public ::testing::Test {
+class JpegTexture : public HeadlessSuite {
  protected:
-  static void SetUpTestSuite() { gl_ = new HeadlessGL(64, 64); }
-  static void TearDownTestSuite() {
-    delete gl_;
-    gl_ = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(gl_->ok()) << gl_->error();
-    gl_->MakeCurrent();
-    fake::Reset();
+    HeadlessSuite::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_FALSE(folder_.path().empty());
   }
 
@@ -67,11 +61,8 @@ class JpegTexture : public ::testing::Test {
     FreeRGBImage(image);
   }
 
-  static HeadlessGL* gl_;
   testpics::ScratchFolder folder_;
 };
-
-HeadlessGL* JpegTexture::gl_ = nullptr;
 
 bool Near(int a, int b, int tolerance = 6) {
   return std::abs(a - b) <= tolerance;

@@ -12,10 +12,11 @@
 
 #include "resources/music_player.h"
 #include "shell/error_log.h"
+#include "shell/show_state.h"
 #include "show/particle_field.h"
 #include "tests/resources/test_pictures.h"
 #include "tests/support/fake_platform.h"
-#include "tests/support/gl_fixture.h"
+#include "tests/support/headless_suite.h"
 
 using testpics::Rgb;
 
@@ -33,19 +34,12 @@ std::string PictureReport(const char* file) {
          " ' Loading Error (file don't exist)   [0]\n";
 }
 
-class Startup : public ::testing::Test {
+class Startup : public HeadlessSuite {
  protected:
-  static void SetUpTestSuite() { gl_ = new HeadlessGL(64, 64); }
-  static void TearDownTestSuite() {
-    delete gl_;
-    gl_ = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(gl_->ok()) << gl_->error();
-    gl_->MakeCurrent();
-    fake::Reset();
-    for (uint32_t& slot : showTextures) slot = 0;
+    HeadlessSuite::SetUp();
+    if (HasFatalFailure()) return;
+    ResetShowState();
     ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
     ASSERT_FALSE(folder_.path().empty());
     ASSERT_EQ(chdir(folder_.path().c_str()), 0);
@@ -74,12 +68,9 @@ class Startup : public ::testing::Test {
     ASSERT_EQ(std::remove(name.c_str()), 0);
   }
 
-  static HeadlessGL* gl_;
   testpics::ScratchFolder folder_;
   char previous_[4096];
 };
-
-HeadlessGL* Startup::gl_ = nullptr;
 
 TEST_F(Startup, EverythingPresentLogsOnlyTheBannerAndSetsTheShowUp) {
   glDisable(GL_TEXTURE_2D);

@@ -7,6 +7,7 @@
 #include "platform/gl_api.h"
 #include "shell/gl_window.h"
 #include "shell/main_loop.h"
+#include "shell/show_state.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
@@ -104,7 +105,8 @@ TEST_F(GlWindowTest, TeardownAfterAPartialCreationReleasesOnlyWhatExists) {
   EXPECT_EQ(fake::CountCalls("ReleaseDC"), 0);
   EXPECT_EQ(fake::CountCalls("DestroyWindow"), 1);
 
-  ResetShowGlobals();
+  fake::Reset();
+  ResetShowState();
   fake::state.failing.insert("MakeCurrent");
   EXPECT_FALSE(Create());
   ExpectInOrder({"ModuleDeviceFree", "ReleaseCurrent", "DeleteContext", "ReleaseDC",

@@ -4,15 +4,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "shell/error_log.h"
-#include "shell/gl_window.h"
-#include "show/gallery.h"
-#include "show/intro.h"
+#include "shell/show_state.h"
 
 ScratchDir::ScratchDir() {
   char buffer[4096];
@@ -39,32 +36,11 @@ bool ScratchDir::Exists(const std::string& relative) const {
   return std::filesystem::exists(path_ + "/" + relative);
 }
 
-void ResetShowGlobals() {
-  fake::Reset();
-  windowHandle = nullptr;
-  deviceContext = nullptr;
-  renderingContext = nullptr;
-  fullscreen = 1;
-  active = 1;
-  std::memset(keys, 0, sizeof keys);
-  std::memset(keysTapped, 0, sizeof keysTapped);
-  introPhase = 1;
-  gallerySet = 1;
-  viewZ = 0.0f;
-  viewYaw = 0.0f;
-  if (logFile) {
-    std::fclose(logFile);
-    logFile = nullptr;
-  }
-}
-
 void ShellTest::SetUp() {
-  ResetShowGlobals();
+  fake::Reset();
+  ResetShowState();
 }
 
 void ShellTest::TearDown() {
-  if (logFile) {
-    std::fclose(logFile);
-    logFile = nullptr;
-  }
+  ErrorLogClose();
 }

@@ -1,5 +1,5 @@
-// Shared set-up for the shell's tests: the show's globals back at their start values,
-// a fresh scripted platform, and a scratch working directory.
+// Shared set-up for the shell's tests: the show's state back as the program starts, a
+// fresh scripted platform, and a scratch working directory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,9 +22,6 @@ class ScratchDir {
   std::string path_;
   std::string previous_;
 };
-
-// Resets the platform script and every global the window and loop touch.
-void ResetShowGlobals();
 
 class ShellTest : public ::testing::Test {
  protected:

@@ -79,18 +79,8 @@ class GalleryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EnsureGL());
-    ResetGLState();
-    fake::Reset();
+    ResetShowAndGL();
     FillTextures(255, 255, 255);
-    gallerySet = 1;
-    viewZ = 0.0f;
-    viewYaw = 0.0f;
-    starSpin = 0.0f;
-  }
-  void TearDown() override {
-    gallerySet = 1;
-    viewZ = 0.0f;
-    viewYaw = 0.0f;
   }
   std::vector<Triangle> Capture() {
     UseOrtho(kBox);

@@ -75,17 +75,11 @@ class IntroTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EnsureGL());
-    ResetGLState();
-    fake::Reset();
+    ResetShowAndGL();
     FillTextures(255, 255, 255);
-    introPhase = 1;
     // The field the show builds at start-up.
-    if (!particleField->particles) {
-      ResetRandom();
-      Build(particleField, 40, 1);
-    }
+    Build(particleField, 40, 1);
   }
-  void TearDown() override { introPhase = 1; }
 
   Scenes DrawFrame() {
     UseOrtho(kBox);

@@ -24,10 +24,8 @@ class ParticleFieldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EnsureGL());
-    ResetGLState();
+    ResetShowAndGL();
     UseOrtho(60.0f);
-    fake::Reset();
-    ResetRandom();
   }
 };
 

@@ -8,6 +8,7 @@
 
 #include "platform/gl_api.h"
 #include "resources/startup.h"
+#include "shell/show_state.h"
 #include "tests/support/fake_platform.h"
 
 namespace showtest {
@@ -30,12 +31,10 @@ bool EnsureGL() {
   return true;
 }
 
-void ResetGLState() {
-  glShadeModel(GL_SMOOTH);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-  glClearDepth(1.0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
+void ResetShowAndGL() {
+  fake::Reset();
+  ResetShowState();
+  SetRenderDefaults();
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
   glDisable(GL_LIGHTING);
@@ -43,11 +42,9 @@ void ResetGLState() {
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  if (!quadric) {
-    quadric = gluNewQuadric();
-    gluQuadricNormals(quadric, GLU_SMOOTH);
-    gluQuadricTexture(quadric, GL_TRUE);
-  }
+  quadric = gluNewQuadric();
+  gluQuadricNormals(quadric, GLU_SMOOTH);
+  gluQuadricTexture(quadric, GL_TRUE);
 }
 
 void UsePerspective() {

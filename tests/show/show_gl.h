@@ -16,9 +16,10 @@ struct Vec3 {
 
 // Makes the one context current (created on first use) and fails the test without it.
 bool EnsureGL();
-// The defaults start-up loading sets: smooth shading, depth test (LEQUAL), texturing,
-// blending and lighting off, white colour, identity modelview; and the quadric.
-void ResetGLState();
+// A fresh scripted platform and the show's state as the program starts (ResetShowState),
+// then the GL defaults start-up sets (SetRenderDefaults), texturing on, blending, lighting
+// and culling off, white colour, identity modelview; and a quadric as start-up makes it.
+void ResetShowAndGL();
 // The show's projection: 45 degrees, 4:3, near 0.1, far 1000000.
 void UsePerspective();
 // An orthographic box of half-size `h` in x, y and z: feedback then maps back to eye

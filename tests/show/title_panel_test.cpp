@@ -14,7 +14,7 @@ class TitlePanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EnsureGL());
-    ResetGLState();
+    ResetShowAndGL();
   }
 };
 

@@ -10,8 +10,8 @@ EXE=$(realpath "$EXE")
 WIN_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 REPO_DATA="$WIN_DIR/../../data"
 
-PIDS=()
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-win-XXXXXX")
+# The scratch folder, the processes started here and their cleanup, fail().
+source "$WIN_DIR/../e2e/session.sh" lumivex-win
 export WINEPREFIX="$WORK/wine"
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
@@ -42,24 +42,13 @@ for tool in Xvfb xdotool xwininfo import convert pulseaudio; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (scripts/install-windows-deps)"
 done
 
-cleanup() {
-  local pid
-  if [ -d "$WINEPREFIX" ]; then "$WINESERVER" -k >/dev/null 2>&1; fi
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  sleep 0.2
-  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
-  rm -rf "$WORK"
+# On exit, wine's server goes first, taking the prefix's processes with it.
+stop_servers() {
+  if [ -n "${WINESERVER:-}" ] && [ -d "$WINEPREFIX" ]; then "$WINESERVER" -k >/dev/null 2>&1; fi
 }
-trap cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  if [ -f "$WORK/show.err" ]; then
-    echo "--- the show's standard error:" >&2
-    grep -v '^[0-9a-f]*:fixme:' "$WORK/show.err" | tail -n 30 >&2
-  fi
-  exit 1
-}
+# Wine's "fixme" notes are left out of a failure's report.
+show_errors() { grep -v '^[0-9a-f]*:fixme:'; }
 
 
 # start_sound: a PulseAudio server of our own whose only sink consumes audio in real
@@ -119,20 +108,8 @@ start_show() {
 
 show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
 
-# wait_window NAME [seconds]: prints the id once a window of that name is mapped.
-wait_window() {
-  local i id tries=$((${2:-30} * 10))
-  for ((i = 0; i < tries; i++)); do
-    id=$(window_id "$1")
-    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
-      echo "$id"
-      return 0
-    fi
-    show_running || return 1
-    sleep 0.1
-  done
-  return 1
-}
+# window_ready ID: wine makes its windows before it maps them; keys wait for the map.
+window_ready() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 
 # answer BOX-CAPTION KEY [seconds]: waits for the box and sends it the key until it
 # closes (a box mapped a moment ago may not take keys yet).

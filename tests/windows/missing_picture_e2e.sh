@@ -14,10 +14,7 @@ answer "Vorlen - ERROR" Return 60 || fail "no error box for the missing picture"
 wait_window "Lumivex by Tarnel" 30 >/dev/null || fail "the show did not go on"
 wait_swaps 10 60 || fail "no frames after the box"
 [ -z "$(window_id "Vorlen - ERROR")" ] || fail "a second error box"
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code"
+escape_ends_show
 expected=$(printf " .:Vorlen Engine Errors File:.\n\n\nqenLoadJPEGTexture -> Texture ' data\\\\stars.jpg ' Loading Error (file don't exist)   [0]")
 [ "$(log_text)" = "$expected" ] || fail "log is: $(log_text)"
 echo "PASS: the missing picture's box was dismissed and logged; exit 0"

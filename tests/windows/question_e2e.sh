@@ -22,10 +22,7 @@ wait_swaps 10 60 || fail "no frames in the window"
 [ "$geometry" = "800x600" ] || fail "windowed outer size is $geometry"
 shot windowed
 if [ -n "${LUMIVEX_E2E_SHOTS:-}" ]; then cp "$WORK/windowed.png" "$LUMIVEX_E2E_SHOTS/"; fi
-press Escape
-wait_exit 30
-code=$?
-[ $code -eq 0 ] || fail "exit code $code after Yes and Escape"
+escape_ends_show "after Yes"
 echo "Yes: an ${geometry} window on a ${root} screen, exit 0"
 
 # No.

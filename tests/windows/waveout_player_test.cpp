@@ -1,7 +1,7 @@
 // The module player on winmm's waveOut under Wine: buffer sizes and the counter's
-// widening, the offline position (also when selected in place of the device), and with a real
-// device (a PulseAudio null sink) the heard position keeping time, pausing and restarting; a
-// device that does not exist is the failure the music player reports.
+// widening, the offline position, and with a real device (a PulseAudio null sink) the
+// heard position keeping time, pausing and restarting; a device that does not exist is the
+// failure the music player reports. The front end's own cases are module_front_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,19 +15,14 @@
 
 #include "platform/module_player.h"
 #include "platform/win32/waveout_player.h"
+#include "resources/music_player.h"
 #include "tests/music/test_modules.h"
 #include "tools/xm/xm_writer.h"
 
 namespace {
 
-constexpr uint32_t kShowFlags = kModuleRamp | kModuleLoop | kModulePosReset;
-
-uint32_t Order(uint32_t position) {
-  return position & 0xFFFFu;
-}
-uint32_t Row(uint32_t position) {
-  return position >> 16;
-}
+using testmods::Order;
+using testmods::Row;
 
 class WaveOutPlayer : public ::testing::Test {
  protected:
@@ -67,7 +62,7 @@ TEST(WaveOutBuffers, DeviceCounterIsWidenedAcrossItsWrap) {
 
 TEST_F(WaveOutPlayer, NothingOpenedMeansNothingLoadedAndNoPosition) {
   ModuleDeviceFree();  // harmless without a device
-  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)), kShowFlags));
+  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)), kMusicLoadFlags));
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
   EXPECT_FALSE(ModuleMusicPlay());
   EXPECT_FALSE(ModuleMusicSetPosition(0));
@@ -79,7 +74,7 @@ TEST_F(WaveOutPlayer, OfflinePositionFollowsTheRenderedSamples) {
   const xm::Module module = testmods::Timed(3, 4, 6, 125);
   const long row = testmods::RowFrames(module);
   ASSERT_TRUE(ModuleDeviceInitOffline(44100));
-  ASSERT_TRUE(ModuleMusicLoad(Save(module), kShowFlags));
+  ASSERT_TRUE(ModuleMusicLoad(Save(module), kMusicLoadFlags));
   ASSERT_TRUE(ModuleMusicSetPosition(0));
   ASSERT_TRUE(ModuleMusicPlay());
   std::vector<int16_t> buffer(2 * static_cast<size_t>(row));
@@ -103,31 +98,9 @@ TEST_F(WaveOutPlayer, OfflinePositionFollowsTheRenderedSamples) {
   for (int16_t s : buffer) ASSERT_EQ(s, 0);
 }
 
-// The capture program's set-up: with the offline mode selected, opening a device opens the
-// offline mode instead, across releases, until the selection is withdrawn.
-TEST_F(WaveOutPlayer, SelectedOfflineModeStandsInForTheDevice) {
-  const xm::Module module = testmods::Timed(3, 4, 6, 125);
-  const long row = testmods::RowFrames(module);
-  std::vector<int16_t> buffer(4 * static_cast<size_t>(row));
-  ModuleSelectOffline(true);
-  EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 0)) << "no rate, no offline mode";
-  for (int open = 0; open < 2; ++open) {
-    ASSERT_TRUE(ModuleDeviceInit(4000, 44100)) << "a device that does not exist is not asked for";
-    ASSERT_TRUE(ModuleMusicLoad(Save(module), kShowFlags));
-    ASSERT_TRUE(ModuleMusicPlay());
-    const size_t frames = static_cast<size_t>(row + row / 2);
-    ASSERT_EQ(ModuleRender(buffer.data(), frames), frames) << "open " << open;
-    EXPECT_EQ(ModuleMusicGetPosition(), 1u << 16) << "order 0, row 1 after a row and a half";
-    ModuleDeviceFree();
-  }
-  ModuleSelectOffline(false);
-  EXPECT_FALSE(ModuleDeviceInit(4000, 44100)) << "devices are asked for again";
-  EXPECT_EQ(ModuleRender(buffer.data(), 4), 0u);
-}
-
 TEST_F(WaveOutPlayer, NoSuchDeviceFailsAndLeavesThePlayerClosed) {
   EXPECT_FALSE(ModuleDeviceInit(4000, 44100));
-  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)), kShowFlags));
+  EXPECT_FALSE(ModuleMusicLoad(Save(testmods::Timed(2, 8, 6, 125)), kMusicLoadFlags));
   EXPECT_EQ(ModuleMusicGetPosition(), kModuleNoPosition);
   EXPECT_FALSE(ModuleDeviceInit(kModuleDefaultDevice, 0)) << "no rate, no device";
 }
@@ -139,25 +112,18 @@ TEST_F(WaveOutPlayer, HeardPositionKeepsTimeWithARealDevice) {
   // 0.25 s a row (speed 10 at 100 bpm), 8 rows an order.
   const xm::Module module = testmods::Timed(4, 8, 10, 100);
   ASSERT_TRUE(ModuleDeviceInit(kModuleDefaultDevice, 44100)) << "no waveOut device";
-  ASSERT_TRUE(ModuleMusicLoad(Save(module), kShowFlags));
-  ASSERT_TRUE(ModuleMusicSetPosition(0));
-  ASSERT_TRUE(ModuleMusicPlay());
-  const auto start = std::chrono::steady_clock::now();
+  const std::vector<testmods::HeardSample> heard = testmods::PlayAndListen(Save(module), 24, 8);
+  ASSERT_EQ(heard.size(), 24u);
   std::vector<double> lags;  // rows the heard position trails the module's own clock
-  uint32_t last = 0;
-  for (int i = 0; i < 24; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(125));
-    const uint32_t position = ModuleMusicGetPosition();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double heard = Order(position) * 8 + Row(position);
+  double lastRows = 0;
+  for (const testmods::HeardSample& h : heard) {
     // Never ahead of the module's own clock.
-    EXPECT_LE(heard, std::floor(seconds / 0.25) + 1.0) << "after " << seconds << " s";
-    EXPECT_GE(heard, Order(last) * 8 + Row(last)) << "never runs backwards";
-    lags.push_back(seconds / 0.25 - heard);
-    last = position;
+    EXPECT_LE(h.rows, std::floor(h.seconds / 0.25) + 1.0) << "after " << h.seconds << " s";
+    EXPECT_GE(h.rows, lastRows) << "never runs backwards";
+    lags.push_back(h.seconds / 0.25 - h.rows);
+    lastRows = h.rows;
   }
-  EXPECT_GE(Order(last), 1u) << "crossed into the next order";
+  EXPECT_GE(Order(heard.back().position), 1u) << "crossed into the next order";
   // Once the device runs, the lag holds steady (the music keeps time) and stays within
   // a second and a quarter.
   const auto [low, high] = std::minmax_element(lags.begin() + 12, lags.end());

@@ -19,9 +19,11 @@
 #include "platform/headless/headless_gl.h"
 #include "platform/module_player.h"
 #include "resources/music_player.h"
+#include "resources/show_files.h"
 #include "resources/startup.h"
 #include "shell/frame_pass.h"
 #include "shell/gl_window.h"
+#include "shell/show_state.h"
 #include "show/intro.h"
 #include "tools/capture/frame_pipeline.h"
 #include "tools/capture/key_script.h"
@@ -32,10 +34,8 @@
 namespace {
 
 constexpr uint32_t kSoundRate = 44100;  // the rate the show's music player asks for
-constexpr uint32_t kLoadFlags = kModuleRamp | kModuleLoop | kModulePosReset;
-constexpr int kGalleryOrder = 6;  // the order at which the intro hands over
 // How far the intro's length is looked for: a module that has not reached the gallery
-// after this long never will (it is missing, or loops before order 6).
+// after this long never will (it is missing, or loops before the gallery's order).
 constexpr double kLongestIntroSeconds = 1800.0;
 
 using Clock = std::chrono::steady_clock;
@@ -73,12 +73,12 @@ void OnInterrupt(int) {
   interrupted = 1;
 }
 
-// The intro runs until a frame sees order 6. Frame n sees the music after
+// The intro runs until a frame sees the gallery's order. Frame n sees the music after
 // SoundFramesBefore(n) sound frames; the same offline player, run ahead, says which
 // frame that is. Returns the intro's frame count, or -1 when it never ends.
 int64_t IntroFrames(int fps) {
   int64_t frames = -1;
-  if (ModuleDeviceInitOffline(kSoundRate) && ModuleMusicLoad(kMusicFile, kLoadFlags) &&
+  if (ModuleDeviceInitOffline(kSoundRate) && ModuleMusicLoad(kMusicFile, kMusicLoadFlags) &&
       ModuleMusicPlay()) {
     std::vector<int16_t> buffer;
     const int64_t longest = static_cast<int64_t>(kLongestIntroSeconds * fps);
@@ -308,7 +308,9 @@ int RunCapture(const CaptureOptions& options) {
                  static_cast<long long>(s.limit));
   }
 
-  // The show's own start-up, with the music going to the offline player.
+  // The show's own start-up, from the state the program starts in, with the music going
+  // to the offline player.
+  ResetShowState();
   ModuleSelectOffline(true);
   ResizeView(options.width, options.height);
   InitRenderState();

@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "resources/show_files.h"
 #include "tools/make-pictures/canvas.h"
 
 namespace pictures {
 
 struct PictureSpec {
-  std::string file;  // name inside the data folder
+  TextureSlot slot;  // the show's texture slot the picture fills
+  std::string file;  // name inside the data folder, from the show's table
   int size;          // square, a power of two
   bool upsideDown;   // stored with the on-screen top row last
   Canvas (*paint)(int size);

@@ -1,0 +1,31 @@
+# What every end-to-end script's run needs, Linux or Windows: a scratch folder ($WORK),
+# the processes it starts ($PIDS), their cleanup on any exit, and fail(), which ends the
+# script with the tail of the show's standard error. Sourced first by tests/e2e/lib.sh and
+# tests/windows/lib.sh.
+#
+# Usage:  source session.sh NAME   (the scratch folder is ${TMPDIR:-/tmp}/NAME-XXXXXX)
+# The including script may define stop_servers (run first on exit, e.g. to stop wine's
+# server) and show_errors (a filter for the show's standard error in fail's report).
+
+PIDS=()
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/${1:?usage: source session.sh NAME}-XXXXXX")
+
+cleanup() {
+  local pid
+  if declare -F stop_servers >/dev/null; then stop_servers; fi
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  sleep 0.2
+  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f "$WORK/show.err" ]; then
+    echo "--- the show's standard error:" >&2
+    if declare -F show_errors >/dev/null; then show_errors; else cat; fi <"$WORK/show.err" |
+      tail -n 30 >&2
+  fi
+  exit 1
+}
