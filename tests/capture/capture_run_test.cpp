@@ -264,12 +264,17 @@ TEST(Capture, WritesToPathsWithPercentSignsAsTheyStand) {
 
 TEST(Capture, AnInterruptedCaptureLeavesValidFiles) {
   TempFolder folder;
-  // Interrupted a second in, somewhere in the intro (at 240 frames a second it runs to
-  // over 11000 frames).
+  // Interrupted somewhere in the intro (at 240 frames a second it runs to over 11000
+  // frames), once frames are being written: the capture takes Ctrl-C from its first frame
+  // on, and a background job ignores it before that, however slow the start-up.
+  const std::string video = Quote(folder / "v.y4m");
   const std::string command = "cd " + Quote(ShowFolder().str()) + " && (" + Quote(LUMIVEX_CAPTURE) +
-                              " --quiet --no-mux --fps 240 --size 64x48 --out " +
-                              Quote(folder / "v.y4m") +
-                              " >/dev/null 2>&1 & pid=$!; sleep 1; kill -INT $pid; wait $pid)";
+                              " --quiet --no-mux --fps 240 --size 64x48 --out " + video +
+                              " >/dev/null 2>&1 & pid=$!; for i in $(seq 1 400); do"
+                              " [ \"$(stat -c %s " +
+                              video +
+                              " 2>/dev/null || echo 0)\" -gt 10000 ] && break; sleep 0.05;"
+                              " done; kill -INT $pid; wait $pid)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);
