@@ -408,7 +408,7 @@ void Converter::ReadMtl(const std::string& name, const std::string& text) {
       defining = mtlNames_.insert(current).second;
     } else if (!defining) {
       continue;
-    } else if (key == "map_Kd") {
+    } else if (key == "map_Kd" || key == "map_kd") {  // exporters write both
       const std::string file = MapFileName(w);
       if (file.empty()) continue;
       mtlTexture_[current] = IsAbsolute(file) ? file : folder + file;

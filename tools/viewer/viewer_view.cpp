@@ -173,9 +173,9 @@ std::string ViewerStatusText(const ViewerModel& model, double fps) {
 
 void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera, int width, int height,
                      const std::string& status, bool fontReady) {
-  if (height <= 0) height = 1;
-  glViewport(0, 0, width, height);
+  glViewport(0, 0, std::max(width, 0), std::max(height, 0));
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (width <= 0 || height <= 0) return;  // a minimised window has nothing to frame
 
   const float distance = FramingDistance(model.radius, width, height) * camera.zoom;
   // Near and far hug the bounding sphere, which keeps a 16-bit depth buffer precise.
