@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -92,23 +91,47 @@ std::string Join(const std::vector<std::string_view>& words, size_t from) {
   return joined;
 }
 
-// Words are views into a NUL-terminated text, so strtof stops at the word's end at the
-// latest (a space, "#", a line end or the terminator).
+// A word as a NUL-terminated string of its own, for strtof and strtol: pointing them into
+// the whole text would let them (and checking tools) look far past the word.
+class WordText {
+ public:
+  explicit WordText(std::string_view word) {
+    if (word.size() < sizeof(small_)) {
+      std::memcpy(small_, word.data(), word.size());
+      small_[word.size()] = '\0';
+      text_ = small_;
+    } else {
+      large_.assign(word);
+      text_ = large_.c_str();
+    }
+    size_ = word.size();
+  }
+  const char* c_str() const { return text_; }
+  size_t size() const { return size_; }
+
+ private:
+  char small_[64];
+  std::string large_;
+  const char* text_;
+  size_t size_;
+};
+
 bool ParseFloat(std::string_view word, float* value) {
+  const WordText text(word);
   char* end = nullptr;
-  errno = 0;
-  *value = std::strtof(word.data(), &end);
-  return end == word.data() + word.size() && !word.empty();
+  *value = std::strtof(text.c_str(), &end);
+  return !word.empty() && end == text.c_str() + text.size();
 }
 
-// An OBJ index: 1-based, or negative counting back from the latest element. `text` ends
-// at the word's end or at the next "/".
+// An OBJ index: 1-based, or negative counting back from the latest element. `word` is the
+// part of a corner before, between or after its "/".
 enum class IndexResult { kOk, kMalformed, kMissing };
-IndexResult ResolveIndex(std::string_view text, size_t count, long* index, long* raw) {
-  if (text.empty()) return IndexResult::kMalformed;
+IndexResult ResolveIndex(std::string_view word, size_t count, long* index, long* raw) {
+  if (word.empty()) return IndexResult::kMalformed;
+  const WordText text(word);
   char* end = nullptr;
-  *raw = std::strtol(text.data(), &end, 10);
-  if (end != text.data() + text.size() || *raw == 0) return IndexResult::kMalformed;
+  *raw = std::strtol(text.c_str(), &end, 10);
+  if (end != text.c_str() + text.size() || *raw == 0) return IndexResult::kMalformed;
   const long resolved = *raw > 0 ? *raw - 1 : static_cast<long>(count) + *raw;
   if (resolved < 0 || resolved >= static_cast<long>(count)) return IndexResult::kMissing;
   *index = resolved;
