@@ -60,7 +60,7 @@ windows:
 	@bash scripts/build-windows-deps
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build $(WIN_BUILD) -j $(JOBS) --target lumivex
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target lumivex lumivex-view
 	rm -rf $(WIN_BUILD)/package $(WIN_BUILD)/lumivex-windows.zip
 	mkdir -p $(WIN_BUILD)/package/Lumivex/data
 	cp $(WIN_BUILD)/lumivex.exe $(WIN_BUILD)/package/Lumivex/

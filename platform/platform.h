@@ -41,6 +41,16 @@ constexpr uint32_t kWmKeyUp = 0x0101;
 constexpr uint32_t kWmSysKeyDown = 0x0104;
 constexpr uint32_t kWmSysKeyUp = 0x0105;
 constexpr uint32_t kWmSysCommand = 0x0112;
+// Mouse messages: lParam holds x in its low and y in its high 16 bits (signed, client
+// pixels from the top left; screen pixels for the wheel); wParam's low word the buttons
+// held (kMkLButton). The wheel's high word of wParam is the signed turn, kWheelDelta a
+// notch, positive away from the user. The show passes them to PlatformDefWindowProc.
+constexpr uint32_t kWmMouseMove = 0x0200;
+constexpr uint32_t kWmLButtonDown = 0x0201;
+constexpr uint32_t kWmLButtonUp = 0x0202;
+constexpr uint32_t kWmMouseWheel = 0x020A;
+constexpr uintptr_t kMkLButton = 0x0001;
+constexpr int kWheelDelta = 120;
 
 // WM_ACTIVATE: the low word of wParam; the high word is the minimised state.
 constexpr uint32_t kWaInactive = 0;
@@ -157,7 +167,7 @@ bool PlatformDeleteContext(RenderingContext context);
 
 // Takes one pending message off the queue (PM_REMOVE); false when none is pending.
 // Key messages arrive already translated: WM_KEYDOWN/UP with virtual-key codes, and
-// keys pressed with Alt held as WM_SYSKEYDOWN/UP.
+// keys pressed with Alt held as WM_SYSKEYDOWN/UP; the mouse as the messages above.
 bool PlatformPeekMessage(Message* message);
 // Hands the message to the window procedure of its window (Translate + Dispatch).
 intptr_t PlatformDispatchMessage(const Message* message);

@@ -60,6 +60,50 @@ void TranslateKey(const SDL_KeyboardEvent& key) {
   }
 }
 
+// A point as a mouse message's lParam: x in the low word, y in the high word.
+intptr_t PointParam(int x, int y) {
+  const uint32_t point = (static_cast<uint32_t>(x) & 0xFFFFu) | (static_cast<uint32_t>(y) << 16);
+  return static_cast<intptr_t>(static_cast<int32_t>(point));
+}
+
+bool OurWindow(uint32_t windowID) {
+  const State& state = Get();
+  return state.window && state.window->sdl && windowID == SDL_GetWindowID(state.window->sdl);
+}
+
+// Only the left button and the wheel have messages; the other buttons go unsaid.
+void TranslateMouse(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_MOUSEMOTION:
+      if (!OurWindow(event.motion.windowID)) return;
+      Queue(kWmMouseMove, (event.motion.state & SDL_BUTTON_LMASK) ? kMkLButton : 0,
+            PointParam(event.motion.x, event.motion.y));
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (!OurWindow(event.button.windowID) || event.button.button != SDL_BUTTON_LEFT) return;
+      if (event.type == SDL_MOUSEBUTTONDOWN) {
+        Queue(kWmLButtonDown, kMkLButton, PointParam(event.button.x, event.button.y));
+      } else {
+        Queue(kWmLButtonUp, 0, PointParam(event.button.x, event.button.y));
+      }
+      break;
+    case SDL_MOUSEWHEEL: {
+      if (!OurWindow(event.wheel.windowID) || event.wheel.y == 0) return;
+      const int notches =
+          event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      const uint32_t turn = static_cast<uint32_t>(notches * kWheelDelta) & 0xFFFFu;
+      const uint32_t held = (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) ? 1u : 0u;
+      int x = 0, y = 0;
+      SDL_GetGlobalMouseState(&x, &y);
+      Queue(kWmMouseWheel, static_cast<uintptr_t>((turn << 16) | held), PointParam(x, y));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
 void TranslateWindowEvent(const SDL_WindowEvent& event) {
   const State& state = Get();
   if (!state.window || !state.window->sdl || event.windowID != SDL_GetWindowID(state.window->sdl)) {
@@ -104,6 +148,12 @@ void TranslateEvent(const SDL_Event& event) {
       break;
     case SDL_WINDOWEVENT:
       TranslateWindowEvent(event.window);
+      break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      TranslateMouse(event);
       break;
     case SDL_QUIT:
       // A request to end from outside (a signal): the same as closing the window.

@@ -2,6 +2,13 @@
 // dispatch translates it (TranslateMessage) and sends it to its window's procedure.
 #include "platform/win32/win32_internal.h"
 
+// Win32 hands the mouse messages to the window procedure as they are: the layer's numbers
+// must be Win32's own.
+static_assert(kWmMouseMove == WM_MOUSEMOVE && kWmLButtonDown == WM_LBUTTONDOWN &&
+                  kWmLButtonUp == WM_LBUTTONUP && kWmMouseWheel == WM_MOUSEWHEEL,
+              "mouse message numbers");
+static_assert(kMkLButton == MK_LBUTTON && kWheelDelta == WHEEL_DELTA, "mouse flags");
+
 namespace {
 
 // The last message taken off the queue, whole (time and cursor point included), so its

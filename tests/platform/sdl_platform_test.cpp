@@ -271,6 +271,67 @@ TEST_F(SdlPlatformTest, WindowEventsBecomeActivateSizeAndClose) {
   EXPECT_EQ(dispatched[0].first, kWmClose);
 }
 
+TEST_F(SdlPlatformTest, TheLeftButtonMovesAndTheWheelBecomeMouseMessages) {
+  UseOffscreenDriver();
+  WindowHandle window = PlatformCreateWindow("OpenGL", "t", kWsOverlappedWindow, 800, 600);
+  ASSERT_NE(window, nullptr);
+  Drain();
+  const uint32_t id = SDL_GetWindowID(window->sdl);
+  auto button = [id](uint32_t type, uint8_t which, int x, int y) {
+    SDL_Event event{};
+    event.type = type;
+    event.button.windowID = id;
+    event.button.button = which;
+    event.button.x = x;
+    event.button.y = y;
+    SDL_PushEvent(&event);
+  };
+  auto motion = [id](uint32_t buttons, int x, int y, uint32_t window) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = window ? window : id;
+    event.motion.state = buttons;
+    event.motion.x = x;
+    event.motion.y = y;
+    SDL_PushEvent(&event);
+  };
+  auto wheel = [id](int y, uint32_t direction) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.windowID = id;
+    event.wheel.y = y;
+    event.wheel.direction = direction;
+    SDL_PushEvent(&event);
+  };
+  button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 20);
+  motion(SDL_BUTTON_LMASK, 15, 18, 0);
+  motion(0, 799, 599, id + 100);  // another window's: nothing
+  button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 15, 18);
+  button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 15, 18);  // no message for it
+  motion(SDL_BUTTON_RMASK, 3, 4, 0);
+  wheel(-2, SDL_MOUSEWHEEL_NORMAL);
+  wheel(1, SDL_MOUSEWHEEL_FLIPPED);
+
+  const std::vector<Message> m = Drain();
+  ASSERT_EQ(m.size(), 6u);
+  EXPECT_EQ(m[0].message, kWmLButtonDown);
+  EXPECT_EQ(m[0].wParam, kMkLButton);
+  EXPECT_EQ(m[0].lParam, 10 | (20 << 16));
+  EXPECT_EQ(m[1].message, kWmMouseMove);
+  EXPECT_EQ(m[1].wParam, kMkLButton);
+  EXPECT_EQ(m[1].lParam, 15 | (18 << 16));
+  EXPECT_EQ(m[2].message, kWmLButtonUp);
+  EXPECT_EQ(m[2].wParam, 0u);
+  EXPECT_EQ(m[3].message, kWmMouseMove);  // right button held: no left-button flag
+  EXPECT_EQ(m[3].wParam, 0u);
+  EXPECT_EQ(m[4].message, kWmMouseWheel);
+  // The high word is the signed turn, as GET_WHEEL_DELTA_WPARAM reads it.
+  EXPECT_EQ(static_cast<int16_t>(m[4].wParam >> 16), -2 * kWheelDelta);
+  EXPECT_EQ(m[5].message, kWmMouseWheel);
+  EXPECT_EQ(static_cast<int16_t>(m[5].wParam >> 16), -kWheelDelta);
+  for (const Message& message : m) EXPECT_EQ(message.window, window);
+}
+
 TEST_F(SdlPlatformTest, AnOutsideQuitRequestClosesTheWindow) {
   UseOffscreenDriver();
   WindowHandle window = PlatformCreateWindow("OpenGL", "t", kWsOverlappedWindow, 800, 600);

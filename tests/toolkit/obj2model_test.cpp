@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <map>
 #include <set>
 #include <tuple>
 
+#include "tests/toolkit/sphere_obj.h"
 #include "tests/toolkit/toolkit_test_util.h"
 #include "toolkit/model_file.h"
 
 using namespace toolkit_test;
+using sphere_obj::MakeSphere;
 
 namespace {
 
@@ -94,28 +99,201 @@ TEST(Obj2ModelTest, CubeSurvivesTheRoundTrip) {
   FreeModelScene(&scene);
 }
 
-TEST(Obj2ModelTest, FacesWithoutMaterialGetDefaultAndBadInputIsRefused) {
+// A reader over named texts, standing in for the MTL files beside an OBJ.
+ObjFileReader Files(const std::map<std::string, std::string>& files) {
+  return [files](const std::string& name, std::string* text) {
+    const auto found = files.find(name);
+    if (found == files.end()) return false;
+    *text = found->second;
+    return true;
+  };
+}
+
+int CountNotes(const ObjConversionSummary& summary, const std::string& part) {
+  return static_cast<int>(std::count_if(
+      summary.notes.begin(), summary.notes.end(),
+      [&part](const std::string& note) { return note.find(part) != std::string::npos; }));
+}
+
+TEST(Obj2ModelTest, ALargeSphereBecomesObjectsTheFormatHoldsWithEveryTriangleInOrder) {
+  const sphere_obj::Sphere sphere = MakeSphere(300, 300, 1.0f, "sphere.mtl");
+  ASSERT_EQ(sphere.triangles.size(), 180000u);
+  const std::string mtl =
+      "newmtl top\nKd 1 1 1\nmap_Kd tex/top.bmp\n"
+      "newmtl bottom\nmap_Kd -s 1 1 1 -clamp on bottom.jpg\nmap_Bump bump.png\nbump b2.png\n";
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ObjConversionSummary summary;
+  ASSERT_TRUE(ConvertObjToModel(sphere.obj, &bytes, &error, &summary, Files({{"sphere.mtl", mtl}})))
+      << error;
+  EXPECT_EQ(summary.triangles, 180000);
+  EXPECT_EQ(summary.materials, (std::vector<std::string>{"top", "bottom"}));
+  EXPECT_EQ(summary.textures, (std::vector<std::string>{"tex/top.bmp", "bottom.jpg"}));
+  // Said once each, however often the file has them.
+  EXPECT_EQ(CountNotes(summary, "map_Bump"), 1);
+  EXPECT_EQ(CountNotes(summary, "colours"), 1);
+  EXPECT_EQ(summary.notes.size(), 2u);
+
+  ScratchDir dir;
+  WriteFile("sphere.model", bytes);
+  ModelScene scene{};
+  LoadModelFile(&scene, "sphere.model");
+  ASSERT_TRUE(scene.objects);
+  ASSERT_EQ(scene.lastObject + 1, static_cast<uint32_t>(summary.objects));
+  EXPECT_EQ(summary.objects, 3);  // 65535 + 65535 + 48930 faces
+  size_t next = 0;
+  for (uint32_t k = 0; k <= scene.lastObject; ++k) {
+    const ModelObject& o = scene.objects[k];
+    EXPECT_LE(o.faceCount, 65535u);
+    EXPECT_EQ(std::make_tuple(o.position[0], o.position[1], o.position[2]),
+              std::make_tuple(0.0f, 0.0f, 0.0f));
+    // Entry faceCount holds the chunk's first face.
+    for (uint32_t s = o.faceCount; s >= 1 && next < sphere.triangles.size(); --s, ++next) {
+      const ModelFace& face = o.faces[s];
+      ASSERT_EQ(face.material, sphere.materials[next]) << "triangle " << next;
+      for (int c = 0; c < 3; ++c) {
+        const sphere_obj::Corner& want = sphere.triangles[next][c];
+        const ModelCorner& got = face.corners[c];
+        ASSERT_EQ(std::make_tuple(got.x, got.y, got.z, got.u, got.v),
+                  std::make_tuple(want.x, want.y, want.z, want.u, want.v))
+            << "triangle " << next << " corner " << c;
+      }
+    }
+  }
+  EXPECT_EQ(next, sphere.triangles.size());
+  FreeModelScene(&scene);
+}
+
+TEST(Obj2ModelTest, AnObjectWithMoreCornersThanSixteenBitsCanNumberContinuesInANewObject) {
+  // 30000 triangles with three corners of their own: 90000 vertices, which no single
+  // object can number; the first object takes the 21845 triangles that fit in 65535.
+  std::string obj;
+  char line[96];
+  for (int t = 0; t < 30000; ++t) {
+    std::snprintf(line, sizeof line, "v %d 0 0\nv %d 1 0\nv %d 0 1\nf -3 -2 -1\n", t, t, t);
+    obj += line;
+  }
+  obj += "g second\nf 1 2 3\n";
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ObjConversionSummary summary;
+  ASSERT_TRUE(ConvertObjToModel(obj, &bytes, &error, &summary)) << error;
+  EXPECT_EQ(summary.objects, 3);  // two for the first object, one for the group
+  EXPECT_EQ(summary.triangles, 30001);
+
+  ScratchDir dir;
+  WriteFile("corners.model", bytes);
+  ModelScene scene{};
+  LoadModelFile(&scene, "corners.model");
+  ASSERT_EQ(scene.lastObject, 2u);
+  ASSERT_EQ(scene.objects[0].faceCount, 21845u);
+  ASSERT_EQ(scene.objects[1].faceCount, 30000u - 21845u);
+  ASSERT_EQ(scene.objects[2].faceCount, 1u);
+  // Triangle t stands at x = t: the order runs on across the split.
+  EXPECT_EQ(scene.objects[0].faces[21845].corners[0].x, 0.0f);
+  EXPECT_EQ(scene.objects[0].faces[1].corners[2].x, 21844.0f);
+  EXPECT_EQ(scene.objects[1].faces[30000 - 21845].corners[1].x, 21845.0f);
+  EXPECT_EQ(scene.objects[1].faces[1].corners[0].x, 29999.0f);
+  EXPECT_EQ(scene.objects[1].faces[1].corners[2].z, 1.0f);
+  FreeModelScene(&scene);
+}
+
+TEST(Obj2ModelTest, LongMaterialNamesAreShortenedToUniqueNamesTheLoaderMatches) {
+  const char obj[] =
+      "v 0 0 0\nv 1 0 0\nv 0 1 0\n"
+      "usemtl Material.001\nf 1 2 3\nusemtl Material.002\nf 1 2 3\nusemtl Material.~1\nf 1 2 3\n";
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ObjConversionSummary summary;
+  ASSERT_TRUE(ConvertObjToModel(obj, &bytes, &error, &summary)) << error;
+  // "Material.~1" is a name of the file's own, so the first long name takes the next one.
+  EXPECT_EQ(summary.materials,
+            (std::vector<std::string>{"Material.~2", "Material.~3", "Material.~1"}));
+  EXPECT_EQ(CountNotes(summary, "Material.001 -> Material.~2"), 1);
+
+  ScratchDir dir;
+  WriteFile("names.model", bytes);
+  ModelScene scene{};
+  LoadModelFile(&scene, "names.model");
+  ASSERT_EQ(scene.objects[0].faceCount, 3u);
+  EXPECT_EQ(scene.objects[0].faces[3].material, 0);
+  EXPECT_EQ(scene.objects[0].faces[2].material, 1);
+  EXPECT_EQ(scene.objects[0].faces[1].material, 2);
+  FreeModelScene(&scene);
+}
+
+TEST(Obj2ModelTest, FacesWithoutMaterialGetDefaultAndBadInputIsRefusedWithItsLine) {
   std::vector<uint8_t> bytes;
   std::string error;
   ObjConversionSummary summary;
   ASSERT_TRUE(ConvertObjToModel("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", &bytes, &error, &summary));
   EXPECT_EQ(summary.materials, std::vector<std::string>{"default"});
+  EXPECT_EQ(summary.textures, std::vector<std::string>{""});
   EXPECT_EQ(summary.triangles, 1);
 
+  std::string many = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+  for (int m = 0; m <= 100; ++m) many += "usemtl m" + std::to_string(m) + "\nf 1 2 3\n";
   const struct {
-    const char* text;
+    std::string text;
     const char* message;
   } bad[] = {
-      {"v 0 0 0\nf 1 2 3\n", "line 2: bad vertex index in 2"},
-      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/4 2 3\n", "line 4: bad texture index in 1/4"},
+      {"v 0 0 0\nf 1 2 3\n", "line 2: face names vertex 2, which does not exist (1 vertex so far)"},
+      {"v 0 0 0\nv 1 0 0\nv 0 1 0\n\nf 1 -4 3\n",
+       "line 5: face names vertex -4, which does not exist (3 vertices so far)"},
+      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/4 2 3\n",
+       "line 4: face names texture coordinate 4, which does not exist (0 so far)"},
+      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//2 3//1\n",
+       "line 5: face names normal 2, which does not exist (1 so far)"},
+      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 x\n", "line 4: bad vertex number in x"},
       {"v 0 0 x\n", "line 1: bad number x"},
-      {"usemtl twelve_chars\n", "line 1: material name twelve_chars is longer than 11 characters"},
-      {"v 0 0 0\nf 1 1\n", "line 2: a face needs three corners"},
+      {"v 0 0 0\r\nf 1 1\r\n", "line 2: a face needs three corners"},
+      {"# a comment\nmtllib missing.mtl\n", "line 2: cannot read MTL file missing.mtl"},
+      {"v 0 0 \\\n 0\nf 1 1 \\\n 2\n",
+       "line 4: face names vertex 2, which does not exist (1 vertex so far)"},
+      {many, "line 204: more than 100 materials, the most a model file can name"},
   };
   for (const auto& b : bad) {
-    EXPECT_FALSE(ConvertObjToModel(b.text, &bytes, &error));
+    EXPECT_FALSE(ConvertObjToModel(b.text, &bytes, &error, nullptr, Files({})));
     EXPECT_EQ(error, b.message);
   }
+}
+
+// The command line: bad input leaves no output file; notes go to standard error once; the
+// texture of each material number goes to standard output, from the current directory.
+TEST(Obj2ModelTest, TheToolWritesNothingOnBadInputAndListsTexturesAndNotes) {
+  ScratchDir dir;
+  const std::string tool = OBJ2MODEL;
+  std::filesystem::create_directory("models");
+  WriteFile("models/bad.obj", Bytes().Text("v 0 0 0\nv 1 0 0\nf 1 2 3\n").data);
+  WriteFile("models/nomtl.obj", Bytes().Text("mtllib gone.mtl\nv 0 0 0\n").data);
+  WriteFile("models/good.obj",
+            Bytes()
+                .Text("mtllib mats/good.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvn 0 0 1\n"
+                      "usemtl wood\nf 1//1 2//2 3//1\nusemtl plain\nf 3 2 1\n")
+                .data);
+  std::filesystem::create_directory("models/mats");
+  WriteFile("models/mats/good.mtl",
+            Bytes().Text("newmtl wood\nmap_Kd wood.bmp\nnewmtl plain\n").data);
+
+  for (const char* name : {"bad", "nomtl"}) {
+    const std::string command = tool + " models/" + name + ".obj out.model >out.txt 2>err.txt";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1) << name;
+    EXPECT_FALSE(std::filesystem::exists("out.model")) << name;
+  }
+  EXPECT_EQ(ReadText("err.txt"),
+            "obj2model: models/nomtl.obj: line 1: cannot read MTL file gone.mtl\n");
+
+  ASSERT_EQ(
+      WEXITSTATUS(std::system((tool + " models/good.obj out.model >out.txt 2>err.txt").c_str())),
+      0);
+  EXPECT_EQ(ReadText("err.txt"),
+            "obj2model: models/good.obj: note: normals (vn) are not kept: the model format has "
+            "none\n");
+  const std::string out = ReadText("out.txt");
+  EXPECT_NE(out.find("out.model: 1 objects, 2 triangles, 2 materials"), std::string::npos) << out;
+  EXPECT_NE(out.find("  material 0: wood  models/mats/wood.bmp\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("  material 1: plain  (no texture)\n"), std::string::npos) << out;
+  EXPECT_TRUE(std::filesystem::exists("out.model"));
 }
 
 }  // namespace

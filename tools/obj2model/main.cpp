@@ -1,7 +1,8 @@
-// obj2model INPUT.obj OUTPUT: writes the toolkit model file for a Wavefront OBJ file.
+// obj2model INPUT.obj OUTPUT: writes the toolkit model file for a Wavefront OBJ file and
+// lists, per material number, the texture file its MTL entry names (for the application's
+// texture array). What the model format cannot hold is said on standard error.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/obj2model/obj_to_model.h"
@@ -11,31 +12,34 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: obj2model INPUT.obj OUTPUT\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "obj2model: cannot open %s\n", argv[1]);
-    return 1;
-  }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<uint8_t> model;
   std::string error;
   ObjConversionSummary summary;
-  if (!ConvertObjToModel(text, &model, &error, &summary)) {
-    std::fprintf(stderr, "obj2model: %s: %s\n", argv[1], error.c_str());
+  // On any error no output file is made (nor an earlier one touched).
+  if (!ConvertObjFile(argv[1], &model, &error, &summary)) {
+    std::fprintf(stderr, "obj2model: %s\n", error.c_str());
     return 1;
   }
-  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(model.data()),
-            static_cast<std::streamsize>(model.size()));
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "obj2model: cannot write %s\n", argv[2]);
-    return 1;
+  for (const std::string& note : summary.notes) {
+    std::fprintf(stderr, "obj2model: %s: note: %s\n", argv[1], note.c_str());
+  }
+  {
+    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(model.data()),
+              static_cast<std::streamsize>(model.size()));
+    out.close();
+    if (!out) {
+      std::remove(argv[2]);  // a cut file would load as a different model
+      std::fprintf(stderr, "obj2model: cannot write %s\n", argv[2]);
+      return 1;
+    }
   }
   std::printf("%s: %d objects, %d triangles, %zu materials, %zu bytes\n", argv[2], summary.objects,
               summary.triangles, summary.materials.size(), model.size());
   for (size_t i = 0; i < summary.materials.size(); ++i) {
-    std::printf("  material %zu: %s\n", i, summary.materials[i].c_str());
+    const std::string& texture = summary.textures[i];
+    std::printf("  material %zu: %s  %s\n", i, summary.materials[i].c_str(),
+                texture.empty() ? "(no texture)" : texture.c_str());
   }
   return 0;
 }

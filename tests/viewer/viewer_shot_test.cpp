@@ -1,0 +1,237 @@
+// lumivex-view run as the user runs it: its --shot pictures of generated models, looked at
+// pixel by pixel (the model in the middle with each material's texture, framing whatever
+// the size, the status line's glyphs from the font picture), and its messages on bad files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/capture/png_decode.h"
+#include "tests/resources/test_pictures.h"
+#include "tests/toolkit/sphere_obj.h"
+#include "tests/toolkit/toolkit_test_util.h"
+
+using namespace toolkit_test;
+using sphere_obj::MakeSphere;
+
+namespace {
+
+constexpr int kWidth = 640;  // the font's virtual screen, so a glyph texel is a pixel
+constexpr int kHeight = 480;
+
+struct ViewRun {
+  int code = -1;
+  std::string out, err;
+};
+
+ViewRun View(const std::string& arguments) {
+  const std::string command = std::string(LUMIVEX_VIEW) + " " + arguments + " >view.out 2>view.err";
+  ViewRun run;
+  const int status = std::system(command.c_str());
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadText("view.out");
+  run.err = ReadText("view.err");
+  return run;
+}
+
+struct Rgb {
+  int r, g, b;
+};
+
+struct Picture {
+  DecodedPng png;
+  Rgb At(int x, int y) const {  // y = 0 is the top row
+    const uint8_t* p = &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3];
+    return {p[0], p[1], p[2]};
+  }
+  bool Background(int x, int y) const {
+    const Rgb c = At(x, y);  // the clear colour (0.12, 0.13, 0.16)
+    return std::abs(c.r - 31) < 12 && std::abs(c.g - 33) < 12 && std::abs(c.b - 41) < 12;
+  }
+};
+
+Picture Shot(const std::string& model, const std::string& size = "640x480") {
+  Picture picture;
+  const ViewRun run = View(model + " --shot shot.png --size " + size);
+  EXPECT_EQ(run.code, 0) << run.err;
+  std::string error;
+  EXPECT_TRUE(ReadPngFile("shot.png", &picture.png, &error)) << error;
+  return picture;
+}
+
+// The box of pixels that are not background, below the status band (rows from 20).
+struct Box {
+  int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
+};
+Box ModelBox(const Picture& p) {
+  Box box;
+  for (int y = 20; y < p.png.height; ++y) {
+    for (int x = 0; x < p.png.width; ++x) {
+      if (p.Background(x, y)) continue;
+      box.left = std::min(box.left, x);
+      box.right = std::max(box.right, x);
+      box.top = std::min(box.top, y);
+      box.bottom = std::max(box.bottom, y);
+    }
+  }
+  return box;
+}
+
+// The generated sphere of 180,000 triangles: "top" textured by a red BMP, "bottom" by a
+// blue JPEG, both named by the MTL file beside it.
+void WriteSphere(float radius, float cx, float cy, float cz) {
+  const sphere_obj::Sphere sphere = MakeSphere(300, 300, radius, "sphere.mtl", cx, cy, cz);
+  WriteFile("sphere.obj", Bytes().Text(sphere.obj).data);
+  WriteFile(
+      "sphere.mtl",
+      Bytes().Text("newmtl top\nmap_Kd top.bmp\nnewmtl bottom\nmap_Kd pics/bottom.jpg\n").data);
+  // An 8 x 8 24-bit BMP: 54 bytes of headers, then rows of blue, green, red.
+  std::vector<uint8_t> bmp(54 + 8 * 8 * 3, 0);
+  const uint8_t header[] = {'B', 'M', 54 + 192, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                            0,   0,   0,        8, 0, 0, 0, 8, 0, 0, 0,  1, 0, 24, 0};
+  std::copy(std::begin(header), std::end(header), bmp.begin());
+  for (size_t i = 54; i < bmp.size(); i += 3) bmp[i + 2] = 220, bmp[i] = bmp[i + 1] = 30;
+  WriteFile("top.bmp", bmp);
+  std::filesystem::create_directory("pics");
+  ASSERT_TRUE(testpics::WriteJPEG("pics/bottom.jpg", 8, 8, 3, [](int, int) {
+    return testpics::Rgb{30, 30, 220};
+  }));
+}
+
+// The glyph picture's grey value at (x, y), y = 0 the top row (the BMP stores rows bottom
+// first, 3 bytes a pixel, 54 bytes of headers).
+struct Font {
+  std::vector<uint8_t> bmp = testpics::ReadBytes(VIEWER_FONT);
+  int At(int x, int y) const { return bmp[54 + (static_cast<size_t>(255 - y) * 256 + x) * 3]; }
+};
+
+TEST(ViewerShotTest, TheSphereFillsTheMiddleWithBothTexturesAndTheStatusLineIsTheFonts) {
+  ScratchDir dir;
+  WriteSphere(1.0f, 0, 0, 0);
+  const Picture p = Shot("sphere.obj");
+  ASSERT_EQ(p.png.width, kWidth);
+  ASSERT_EQ(p.png.height, kHeight);
+
+  // In the middle, and filling most of the height.
+  const Box box = ModelBox(p);
+  EXPECT_NEAR((box.left + box.right) / 2.0, kWidth / 2.0, 2.0);
+  EXPECT_NEAR((box.top + box.bottom) / 2.0, kHeight / 2.0, 2.0);
+  EXPECT_GT(box.bottom - box.top, kHeight * 3 / 4);
+  EXPECT_TRUE(p.Background(20, 240) && p.Background(620, 240) && p.Background(320, 470));
+  // Upper half red from the BMP, lower half blue from the JPEG (the view looks down 20
+  // degrees, so the equator runs below the middle).
+  for (int y : {100, 180}) {
+    const Rgb c = p.At(320, y);
+    EXPECT_TRUE(c.r > 150 && c.b < 60 && c.g < 60) << y << ": " << c.r << " " << c.g << " " << c.b;
+  }
+  for (int y : {340, 400}) {
+    const Rgb c = p.At(320, y);
+    EXPECT_TRUE(c.b > 150 && c.r < 60 && c.g < 60) << y << ": " << c.r << " " << c.g << " " << c.b;
+  }
+
+  // Line 0 of the status line, glyph by glyph from the font picture: glyph i covers x from
+  // 10 i to 10 i + 16 and neighbours add where they overlap. The rate at the end varies,
+  // so the comparison stops before it.
+  const std::string fixed = "sphere.obj  3 objects  180000 triangles  2 materials  ";
+  const Font font;
+  ASSERT_EQ(font.bmp.size(), 54u + 256u * 256u * 3u);
+  int lit = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 10 * static_cast<int>(fixed.size()); ++x) {
+      int want = 0;
+      for (int i = std::max(0, (x - 15) / 10); i <= x / 10; ++i) {
+        if (x - 10 * i >= 16) continue;
+        const int glyph = static_cast<unsigned char>(fixed[i]) - 32;
+        want += font.At((glyph % 16) * 16 + x - 10 * i, (glyph / 16) * 16 + y);
+      }
+      want = std::min(want, 255);
+      const Rgb got = p.At(x, y);
+      ASSERT_NEAR(got.r, want, 3) << "x " << x << " y " << y;
+      ASSERT_NEAR(got.b, want, 3) << "x " << x << " y " << y;
+      lit += want > 128;
+    }
+  }
+  EXPECT_GT(lit, 500);  // the line has letters, not just a black band
+  // And the rate follows.
+  int rateLit = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 10 * static_cast<int>(fixed.size()); x < 10 * static_cast<int>(fixed.size()) + 60;
+         ++x) {
+      rateLit += p.At(x, y).r > 128;
+    }
+  }
+  EXPECT_GT(rateLit, 20);
+}
+
+TEST(ViewerShotTest, ATinyModelFarOffAndAHugeOneAreFramedAlike) {
+  ScratchDir dir;
+  std::vector<Box> boxes;
+  for (float scale : {0.001f, 5000.0f}) {
+    const sphere_obj::Sphere small =
+        MakeSphere(12, 24, scale, "none.mtl", 7 * scale, -3 * scale, 1e4f * scale);
+    std::string obj = small.obj;
+    obj.replace(obj.find("mtllib none.mtl\n"), 16, "");  // no materials: drawn white
+    WriteFile("ball.obj", Bytes().Text(obj).data);
+    const Picture p = Shot("ball.obj", "320x240");
+    boxes.push_back(ModelBox(p));
+    const Rgb middle = p.At(160, 120);
+    EXPECT_TRUE(middle.r > 150 && middle.g > 150 && middle.b > 150) << scale;
+  }
+  EXPECT_NEAR(boxes[0].left, boxes[1].left, 1);
+  EXPECT_NEAR(boxes[0].right, boxes[1].right, 1);
+  EXPECT_NEAR(boxes[0].top, boxes[1].top, 1);
+  EXPECT_NEAR(boxes[0].bottom, boxes[1].bottom, 1);
+  EXPECT_NEAR((boxes[0].left + boxes[0].right) / 2.0, 160.0, 2.0);
+  EXPECT_GT(boxes[0].bottom - boxes[0].top, 150);
+}
+
+TEST(ViewerShotTest, BadFilesAreNamedWithTheirLineAndNoPictureIsWritten) {
+  ScratchDir dir;
+  WriteFile("hole.obj", Bytes().Text("v 0 0 0\nv 1 0 0\n\nf 1 2 3\n").data);
+  WriteFile("nomtl.obj", Bytes().Text("mtllib gone.mtl\n").data);
+  WriteFile("empty.model", {});
+  WriteFile("notex.obj", Bytes()
+                             .Text("mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n"
+                                   "usemtl a\nf 1//1 2//1 3//1\n")
+                             .data);
+  WriteFile("m.mtl", Bytes().Text("newmtl a\nmap_Kd gone.bmp\n").data);
+  const struct {
+    const char* args;
+    int code;
+    const char* message;
+  } cases[] = {
+      {"hole.obj", 1,
+       "lumivex-view: hole.obj: line 4: face names vertex 3, which does not exist (2 vertices so "
+       "far)\n"},
+      {"nomtl.obj", 1, "lumivex-view: nomtl.obj: line 1: cannot read MTL file gone.mtl\n"},
+      {"missing.obj", 1, "lumivex-view: missing.obj: no such file\n"},
+      {"empty.model", 1, "lumivex-view: empty.model: the model has no triangles\n"},
+      {"hole.obj --size 10x10", 2, "lumivex-view: bad size 10x10 (WxH, each side 16 to 8192)\n"},
+  };
+  for (const auto& c : cases) {
+    const ViewRun run = View(std::string(c.args) + " --shot shot.png");
+    EXPECT_EQ(run.code, c.code) << c.args;
+    EXPECT_EQ(run.err.substr(0, std::string(c.message).size()), c.message) << c.args;
+    EXPECT_FALSE(std::filesystem::exists("shot.png")) << c.args;
+  }
+  // A texture that cannot be read is said, and the material drawn white; the normals the
+  // model format cannot hold are said once.
+  const ViewRun run = View("notex.obj --shot shot.png --size 64x64");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "lumivex-view: notex.obj: note: normals (vn) are not kept: the model format has none\n"
+            "lumivex-view: gone.bmp: cannot be read; drawn white\n");
+}
+
+// The committed glyph picture is what our content tool makes.
+TEST(ViewerShotTest, TheFontPictureIsMakeFontsOutput) {
+  ScratchDir dir;
+  ASSERT_EQ(std::system((std::string(MAKE_FONT) + " font.bmp").c_str()), 0);
+  EXPECT_TRUE(testpics::ReadBytes("font.bmp") == testpics::ReadBytes(VIEWER_FONT));
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png]: shows a model in a window
+// of the platform layer, or draws one frame headless into a PNG file.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/gl_api.h"
+#include "platform/platform.h"
+#include "toolkit/font.h"
+#include "tools/viewer/viewer_model.h"
+#include "tools/viewer/viewer_options.h"
+#include "tools/viewer/viewer_view.h"
+
+#ifdef LUMIVEX_VIEWER_SHOT
+#include "platform/headless/headless_gl.h"
+#include "tools/capture/png_writer.h"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr char kClassName[] = "LumivexView";
+
+// What the window procedure changes.
+struct WindowState {
+  ViewerCamera camera;
+  uint8_t keys[256] = {};
+  int width = 0, height = 0;
+} window;
+
+intptr_t ViewerWindowProc(WindowHandle handle, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) {
+  if (CameraHandleMessage(&window.camera, message, wParam, lParam)) return 0;
+  switch (message) {
+    case kWmClose:
+      PlatformPostQuitMessage(0);
+      return 0;
+    case kWmKeyDown:
+      if (wParam == kVkEscape) PlatformPostQuitMessage(0);
+      if (wParam < sizeof window.keys) window.keys[wParam] = 1;
+      return 0;
+    case kWmKeyUp:
+      if (wParam < sizeof window.keys) window.keys[wParam] = 0;
+      return 0;
+    case kWmSize: {
+      const uint32_t size = static_cast<uint32_t>(lParam);
+      window.width = static_cast<int>(size & 0xFFFFu);
+      window.height = static_cast<int>(size >> 16);
+      return 0;
+    }
+    default:
+      return PlatformDefWindowProc(handle, message, wParam, lParam);
+  }
+}
+
+// The glyph picture: beside the program (the build copies it there), else in the source
+// tree's tools/viewer/data.
+std::string FontFile(const char* argv0) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path besideProgram = fs::path(argv0).parent_path() / "font.bmp";
+  if (fs::is_regular_file(besideProgram, ec)) return besideProgram.string();
+#ifdef LUMIVEX_VIEWER_DATA
+  const fs::path inSource = fs::path(LUMIVEX_VIEWER_DATA) / "font.bmp";
+  if (fs::is_regular_file(inSource, ec)) return inSource.string();
+#endif
+  return besideProgram.string();
+}
+
+void PrepareScene(ViewerModel* model, bool* fontReady, const std::string& fontFile) {
+  SetUpViewerGL();
+  std::vector<std::string> warnings;
+  MakeViewerScene(model, &warnings);
+  for (const std::string& w : warnings) std::fprintf(stderr, "lumivex-view: %s\n", w.c_str());
+  *fontReady = SetUpViewerFont(fontFile);
+  if (!*fontReady) {
+    std::fprintf(stderr, "lumivex-view: no font at %s: no status line\n", fontFile.c_str());
+  }
+}
+
+double Seconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+#ifdef LUMIVEX_VIEWER_SHOT
+int Shot(ViewerModel* model, const ViewerOptions& options, const std::string& fontFile) {
+  HeadlessGL gl(options.width, options.height);
+  if (!gl.ok()) {
+    std::fprintf(stderr, "lumivex-view: no headless GL: %s\n", gl.error().c_str());
+    return 1;
+  }
+  bool fontReady = false;
+  PrepareScene(model, &fontReady, fontFile);
+  // The first frame pays for first use; the second is timed for the third's status line.
+  const ViewerCamera camera;
+  DrawViewerFrame(*model, camera, options.width, options.height, "", fontReady);
+  glFinish();
+  const Clock::time_point start = Clock::now();
+  DrawViewerFrame(*model, camera, options.width, options.height, "", fontReady);
+  glFinish();
+  const double fps = 1.0 / std::max(Seconds(start, Clock::now()), 1e-6);
+  DrawViewerFrame(*model, camera, options.width, options.height, ViewerStatusText(*model, fps),
+                  fontReady);
+  const std::vector<uint8_t> frame = gl.ReadFrameTopDown();
+  ReleaseViewerModel(model);
+  DeleteFontLists();
+  std::string error;
+  if (!WritePng(options.shot, frame.data(), options.width, options.height, &error)) {
+    std::fprintf(stderr, "lumivex-view: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s: %dx%d, %s\n", options.shot.c_str(), options.width, options.height,
+              ViewerStatusText(*model, fps).c_str());
+  return 0;
+}
+#endif
+
+int Window(ViewerModel* model, const ViewerOptions& options, const std::string& fontFile) {
+  if (!PlatformRegisterClass(kClassName, ViewerWindowProc)) {
+    std::fprintf(stderr, "lumivex-view: no display to open a window on (try --shot)\n");
+    return 1;
+  }
+  const std::string title = "lumivex-view - " + model->name;
+  WindowHandle handle = PlatformCreateWindow(
+      kClassName, title.c_str(), kWsOverlappedWindow | kWsClipSiblings | kWsClipChildren,
+      options.width, options.height);
+  DeviceContext dc = handle ? PlatformGetDC(handle) : nullptr;
+  PixelFormatDescriptor pfd;
+  pfd.dwFlags = kPfdDrawToWindow | kPfdSupportOpenGL | kPfdDoubleBuffer;
+  pfd.cColorBits = 24;
+  pfd.cDepthBits = 24;
+  const int format = dc ? PlatformChoosePixelFormat(dc, &pfd) : 0;
+  RenderingContext context =
+      format && PlatformSetPixelFormat(dc, format, &pfd) ? PlatformCreateContext(dc) : nullptr;
+  if (!context || !PlatformMakeCurrent(dc, context)) {
+    std::fprintf(stderr, "lumivex-view: cannot make the window's GL context\n");
+    if (context) PlatformDeleteContext(context);
+    if (dc) PlatformReleaseDC(handle, dc);
+    if (handle) PlatformDestroyWindow(handle);
+    return 1;
+  }
+  window.width = options.width;
+  window.height = options.height;
+  PlatformShowWindow(handle);
+  bool fontReady = false;
+  PrepareScene(model, &fontReady, fontFile);
+
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last = start, rateFrom = start;
+  long frames = 0, rateFrames = 0;
+  double fps = -1.0;
+  int exitCode = 0;
+  for (;;) {
+    Message message;
+    if (PlatformPeekMessage(&message)) {
+      if (message.message == kWmQuit) {
+        exitCode = static_cast<int>(message.wParam);
+        break;
+      }
+      PlatformDispatchMessage(&message);
+      continue;
+    }
+    const Clock::time_point now = Clock::now();
+    CameraFollowKeys(&window.camera, window.keys, Seconds(last, now));
+    last = now;
+    // The rate shown is that of the last half second or more.
+    if (Seconds(rateFrom, now) >= 0.5) {
+      fps = rateFrames / Seconds(rateFrom, now);
+      rateFrom = now;
+      rateFrames = 0;
+    }
+    DrawViewerFrame(*model, window.camera, window.width, window.height,
+                    ViewerStatusText(*model, fps), fontReady);
+    PlatformSwapBuffers(dc);
+    ++frames;
+    ++rateFrames;
+  }
+  const double seconds = Seconds(start, Clock::now());
+  std::printf("lumivex-view: %ld frames in %.1f s, %.1f frames per second\n", frames, seconds,
+              seconds > 0 ? frames / seconds : 0.0);
+  ReleaseViewerModel(model);
+  DeleteFontLists();
+  PlatformMakeCurrent(nullptr, nullptr);
+  PlatformDeleteContext(context);
+  PlatformReleaseDC(handle, dc);
+  PlatformDestroyWindow(handle);
+  return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  ViewerOptions options;
+  std::string error;
+  if (!ParseViewerOptions(args, &options, &error)) {
+    std::fprintf(stderr, "lumivex-view: %s\n%s", error.c_str(), ViewerUsage());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(ViewerUsage(), stdout);
+    return 0;
+  }
+#ifndef LUMIVEX_VIEWER_SHOT
+  if (!options.shot.empty()) {
+    std::fprintf(stderr, "lumivex-view: this build has no headless GL for --shot\n");
+    return 2;
+  }
+#endif
+  ViewerModel model;
+  std::vector<std::string> notes;
+  if (!LoadViewerModel(options.file, &model, &error, &notes)) {
+    std::fprintf(stderr, "lumivex-view: %s\n", error.c_str());
+    return 1;
+  }
+  for (const std::string& note : notes) {
+    std::fprintf(stderr, "lumivex-view: %s: note: %s\n", options.file.c_str(), note.c_str());
+  }
+  const std::string fontFile = FontFile(argv[0]);
+#ifdef LUMIVEX_VIEWER_SHOT
+  if (!options.shot.empty()) return Shot(&model, options, fontFile);
+#endif
+  return Window(&model, options, fontFile);
+}

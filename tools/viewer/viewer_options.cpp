@@ -1,0 +1,64 @@
+// Parsing of lumivex-view's arguments.
+#include "tools/viewer/viewer_options.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int kMinSide = 16;
+constexpr int kMaxSide = 8192;
+
+bool ParseSide(const std::string& text, int* side) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *side = std::atoi(text.c_str());
+  return *side >= kMinSide && *side <= kMaxSide;
+}
+
+}  // namespace
+
+const char* ViewerUsage() {
+  return "usage: lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png]\n"
+         "  Shows the model in a window (800x600 unless --size): drag or Left/Right to turn\n"
+         "  it, the wheel or Up/Down to come closer, Escape to leave. --shot draws one\n"
+         "  frame headless into OUT.png (a PNG) and exits.\n";
+}
+
+bool ParseViewerOptions(const std::vector<std::string>& args, ViewerOptions* options,
+                        std::string* error) {
+  *options = ViewerOptions();
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "-h" || arg == "--help") {
+      options->help = true;
+    } else if (arg == "--shot") {
+      if (!hasValue) return *error = "--shot needs a file name", false;
+      options->shot = args[++i];
+    } else if (arg == "--size") {
+      if (!hasValue) return *error = "--size needs WxH", false;
+      const std::string& size = args[++i];
+      const size_t x = size.find('x');
+      if (x == std::string::npos || !ParseSide(size.substr(0, x), &options->width) ||
+          !ParseSide(size.substr(x + 1), &options->height)) {
+        *error = "bad size " + size + " (WxH, each side 16 to 8192)";
+        return false;
+      }
+    } else if (!arg.empty() && arg[0] == '-') {
+      *error = "unknown option " + arg;
+      return false;
+    } else if (options->file.empty()) {
+      options->file = arg;
+    } else {
+      *error = "one model file only (" + options->file + ", " + arg + ")";
+      return false;
+    }
+  }
+  if (options->file.empty() && !options->help) {
+    *error = "no model file";
+    return false;
+  }
+  return true;
+}
