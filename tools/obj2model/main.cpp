@@ -1,14 +1,28 @@
 // obj2model INPUT.obj OUTPUT: writes the toolkit model file for a Wavefront OBJ file.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "lumivex/build_info.h"
 #include "tools/obj2model/obj_to_model.h"
 
+namespace {
+constexpr char kUsage[] = "usage: obj2model INPUT.obj OUTPUT\n";
+}
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("obj2model %s\n", LUMIVEX_VERSION);
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: obj2model INPUT.obj OUTPUT\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
