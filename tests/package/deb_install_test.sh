@@ -5,7 +5,7 @@
 # the installed data too. Then the package is purged and the machine is as it was.
 #
 #   deb_install_test.sh PACKAGE.deb VERSION
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" || exit 1
 DEB=${1:?usage: $0 PACKAGE.deb VERSION}
 VERSION=${2:?usage: $0 PACKAGE.deb VERSION}
 require_package "$DEB"

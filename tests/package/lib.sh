@@ -6,7 +6,7 @@
 
 PACKAGE_TESTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The program is named when it is started (it may not exist yet: the package installs it).
-source "$PACKAGE_TESTS/../e2e/lib.sh" "$PACKAGE_TESTS/lumivex"
+source "$PACKAGE_TESTS/../e2e/lib.sh" "$PACKAGE_TESTS/lumivex" || exit 1
 LOGO_SHOT="$PACKAGE_TESTS/../../docs/screens/logo.png"
 
 # skip WHY: exit 77 (CTest's skip) with the reason where nobody can miss it.

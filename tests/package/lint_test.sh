@@ -4,7 +4,7 @@
 # its dependencies are those dpkg-shlibdeps worked out from the binaries.
 #
 #   lint_test.sh PACKAGE.deb VERSION
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" || exit 1
 DEB=${1:?usage: $0 PACKAGE.deb VERSION}
 VERSION=${2:?usage: $0 PACKAGE.deb VERSION}
 require_package "$DEB"

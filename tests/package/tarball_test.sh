@@ -4,7 +4,7 @@
 # tools run from / too. Its programs need no SDL2, libopenmpt or libjpeg from the system.
 #
 #   tarball_test.sh TARBALL VERSION
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" || exit 1
 TARBALL=${1:?usage: $0 TARBALL VERSION}
 VERSION=${2:?usage: $0 TARBALL VERSION}
 require_package "$TARBALL"
