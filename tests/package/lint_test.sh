@@ -30,14 +30,19 @@ grep -q '<screenshot type="default">' "${metainfo[0]}" || fail "the metainfo has
 
 # Nothing but the programs, their data, the desktop files, the man pages and the docs.
 (cd "$WORK/root" && find . -type f | sed 's|^\./|/|' | LC_ALL=C sort) >"$WORK/files"
-grep -Ev '^(/usr/games/lumivex|/usr/bin/(lumivex-capture|obj2model)|/usr/share/games/lumivex/data/[^/]+\.(jpg|xm)|/usr/share/applications/[^/]+\.desktop|/usr/share/metainfo/[^/]+\.metainfo\.xml|/usr/share/icons/hicolor/[0-9]+x[0-9]+/apps/lumivex\.png|/usr/share/man/man6/lumivex\.6\.gz|/usr/share/man/man1/(lumivex-capture|obj2model)\.1\.gz|/usr/share/doc/lumivex/(copyright|changelog\.gz))$' \
+grep -Ev '^(/usr/games/lumivex|/usr/bin/[^/]+|/usr/share/games/lumivex/data/[^/]+\.(jpg|xm)|/usr/share/applications/[^/]+\.desktop|/usr/share/metainfo/[^/]+\.metainfo\.xml|/usr/share/icons/hicolor/[0-9]+x[0-9]+/apps/lumivex\.png|/usr/share/man/man6/lumivex\.6\.gz|/usr/share/man/man1/[^/]+\.1\.gz|/usr/share/doc/lumivex/(copyright|changelog\.gz))$' \
   "$WORK/files" >"$WORK/unexpected"
 [ ! -s "$WORK/unexpected" ] || fail "files the package should not hold: $(cat "$WORK/unexpected")"
 [ "$(grep -c '^/usr/share/games/lumivex/data/' "$WORK/files")" -eq 23 ] || fail "not 23 data files"
 [ "$(grep -c '^/usr/share/icons/hicolor/' "$WORK/files")" -ge 4 ] || fail "fewer than 4 icon sizes"
-for file in /usr/games/lumivex /usr/share/man/man6/lumivex.6.gz /usr/share/doc/lumivex/copyright; do
+for file in /usr/games/lumivex /usr/bin/lumivex-capture /usr/bin/obj2model \
+  /usr/share/man/man6/lumivex.6.gz /usr/share/doc/lumivex/copyright; do
   grep -qx "$file" "$WORK/files" || fail "the package has no $file"
 done
+# Every tool in /usr/bin has its page in section 1, and every page its tool.
+diff <(sed -n 's|^/usr/bin/||p' "$WORK/files") \
+  <(sed -n 's|^/usr/share/man/man1/\(.*\)\.1\.gz$|\1|p' "$WORK/files") >&2 ||
+  fail "the tools in /usr/bin and the man pages in section 1 differ"
 for program in "$WORK"/root/usr/games/* "$WORK"/root/usr/bin/*; do
   [ -x "$program" ] || fail "${program#"$WORK/root"} is not executable"
 done
