@@ -9,7 +9,7 @@ WIN_BUILD  ?= build-win
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test build deps configure fuzz clean windows test-windows \
-        test-sanitize test-bad-data test-valgrind test-long
+        test-sanitize test-bad-data test-valgrind test-long package test-package
 
 run: build
 	./$(BUILD)/lumivex
@@ -24,9 +24,10 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The unit and end-to-end tests, then a short run of every fuzzer (a clang build of its own).
+# The Linux packages are made first so that their tests (ctest -L package) check them.
 # The Windows tests join in where the cross-built libraries are cached (they take a few
 # minutes to build once: scripts/build-windows-deps).
-test: build fuzz
+test: build fuzz package
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@if bash scripts/build-windows-deps --check >/dev/null; then $(MAKE) --no-print-directory test-windows; \
 	else echo "make test: no cross-built Windows libraries; Windows tests not run (scripts/build-windows-deps)"; fi
@@ -73,5 +74,16 @@ test-windows: windows
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 	cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The Debian package and the portable tarball, into dist/ (each from a build folder of its
+# own, build-deb and build-tarball; the first run also builds static SDL2 and libopenmpt
+# into ~/.cache/lumivex-linux: scripts/build-linux-deps, a few minutes).
+package: deps
+	JOBS=$(JOBS) bash scripts/make-package dist
+
+# The packages' own tests: lintian and the validators, dpkg -i and --purge (as root), the
+# tarball run from /.
+test-package: package configure
+	cd $(BUILD) && ctest --output-on-failure -L package
+
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(ASAN_BUILD) $(DEBUG_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(ASAN_BUILD) $(DEBUG_BUILD) build-deb build-tarball dist

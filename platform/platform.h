@@ -186,6 +186,9 @@ int PlatformShowCursor(bool show);
 // The show names its files as on Windows ("Data\VorlErrors.txt"). This turns such a name
 // into a path of the running system: '\' becomes the separator, and where a name does not
 // exist exactly, each folder and file name is matched ignoring case ("Data" finds "data").
+// The data folder is the working folder's, else the one beside the executable; an
+// installed build reads it from where the package put it (platform/data_layout.h).
 std::string PlatformResolvePath(const char* path);
-// fopen of the resolved path.
+// fopen of the resolved path. In an installed build, writes into the data folder go to
+// the user's state folder ($XDG_STATE_HOME/lumivex), never the working folder.
 FILE* PlatformOpenFile(const char* path, const char* mode);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "lumivex/build_info.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_run.h"
 
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(CaptureUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("lumivex-capture %s\n", LUMIVEX_VERSION);
     return 0;
   }
   return RunCapture(options);

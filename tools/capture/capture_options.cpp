@@ -54,7 +54,8 @@ std::string FFmpegPath(const std::string& path) {
 const char* CaptureUsage() {
   return "usage: lumivex-capture --out DIR|FILE.y4m [options]\n"
          "Renders the whole show offline, frame-exact, with the music in step.\n"
-         "Run it where the show runs: the pictures and the module are read from data/.\n"
+         "The pictures and the module are read where the show reads them: data/ in the\n"
+         "working folder or beside the program, or the installed copy.\n"
          "\n"
          "  --out DIR        numbered PNG frames (frame_000000.png ...) and audio.wav in DIR\n"
          "  --out FILE.y4m   a raw YUV 4:2:0 video stream, and FILE.wav beside it\n"
@@ -66,6 +67,7 @@ const char* CaptureUsage() {
          "  --quiet          no progress on the terminal\n"
          "  --dry-run        draw every frame but write nothing (a timing floor)\n"
          "  --help           this text\n"
+         "  --version        the version\n"
          "\n"
          "Key script: one line per frame range, frames counted from the first gallery frame:\n"
          "  FIRST-LAST key...   or   FRAME key...     keys: left right up down 1 2 3\n"
@@ -90,6 +92,8 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
     std::string text;
     if (arg == "--help" || arg == "-h") {
       parsed.help = true;
+    } else if (arg == "--version") {
+      parsed.version = true;
     } else if (arg == "--out") {
       if (!value(&text)) return false;
       if (text.empty()) {
@@ -136,7 +140,7 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
       return false;
     }
   }
-  if (parsed.help) {
+  if (parsed.help || parsed.version) {
     *options = parsed;
     return true;
   }

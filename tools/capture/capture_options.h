@@ -17,6 +17,7 @@ struct CaptureOptions {
   bool progress = true;  // progress on standard error
   bool dryRun = false;   // draw every frame, write nothing (a timing floor)
   bool help = false;
+  bool version = false;  // print the version and end
 };
 
 // Parses argv[1..]; false with `error` set on a bad argument (the caller prints the usage

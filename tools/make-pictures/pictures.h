@@ -25,6 +25,8 @@ Canvas PaintLogo(int size);
 Canvas PaintPresents(int size);
 Canvas PaintTitle(int size);
 Canvas PaintCredits(int size);
+// The program's icon: the logo's initial on the logo's sky, upright.
+Canvas PaintIcon(int size);
 // Patterns.
 Canvas PaintTunnel(int size);
 Canvas PaintGlow(int size);

@@ -46,32 +46,31 @@ Rgb Solid(Rgb c, double) {
   return c;
 }
 
-}  // namespace
+// The logo's sky: violet rays from the middle, darkening outwards, and a band of light
+// behind the word.
+Rgb LogoSky(double u, double v) {
+  const double dx = u - 0.5, dy = v - 0.52;
+  const double r = std::sqrt(dx * dx + dy * dy);
+  const double angle = std::atan2(dy, dx);
+  const double rays = 0.5 + 0.5 * std::cos(angle * 18.0);
+  Rgb base = Mix(Rgb{0.16, 0.06, 0.30}, Rgb{0.01, 0.01, 0.04}, std::min(1.0, r * 1.6));
+  base = base + Rgb{0.10, 0.05, 0.18} * (rays * std::exp(-r * 3.0));
+  base = base + Rgb{0.9, 0.4, 0.15} * (0.25 * std::exp(-std::pow((v - 0.52) / 0.05, 2.0)));
+  return base;
+}
 
-Canvas PaintLogo(int size) {
-  Canvas c(size, size);
-  c.Fill([](double u, double v) {
-    const double dx = u - 0.5, dy = v - 0.52;
-    const double r = std::sqrt(dx * dx + dy * dy);
-    const double angle = std::atan2(dy, dx);
-    const double rays = 0.5 + 0.5 * std::cos(angle * 18.0);
-    Rgb base = Mix(Rgb{0.16, 0.06, 0.30}, Rgb{0.01, 0.01, 0.04}, std::min(1.0, r * 1.6));
-    base = base + Rgb{0.10, 0.05, 0.18} * (rays * std::exp(-r * 3.0));
-    // A band of light behind the word.
-    base = base + Rgb{0.9, 0.4, 0.15} * (0.25 * std::exp(-std::pow((v - 0.52) / 0.05, 2.0)));
-    return base;
-  });
-  const std::string bold = FontPath("DejaVuSans-Bold.ttf");
-  const TextMask word = Fit(bold, "Tarnel", int(size * 0.84), size, 24);
-  const double cx = size * 0.5, cy = size * 0.50;
+// The logo's lettering centred on (cx, cy): an orange glow, a drop shadow, then the
+// glyphs shaded from pale yellow to orange. Blur radii and the shadow's offset in pixels.
+void PlaceLogoLettering(Canvas& c, const TextMask& word, double cx, double cy, int glow,
+                        int shadowBlur, double shadowX, double shadowY) {
   Place(
-      c, Blurred(word, 10), cx, cy,
+      c, Blurred(word, glow), cx, cy,
       [](double) {
         return Rgb{1.0, 0.45, 0.1};
       },
       true, 0.9);
   Place(
-      c, Blurred(word, 3), cx + size * 0.008, cy + size * 0.012,
+      c, Blurred(word, shadowBlur), cx + shadowX, cy + shadowY,
       [](double) {
         return Rgb{0.0, 0.0, 0.0};
       },
@@ -82,6 +81,17 @@ Canvas PaintLogo(int size) {
         return Mix(Rgb{1.0, 0.97, 0.75}, Rgb{1.0, 0.42, 0.08}, t);
       },
       false);
+}
+
+}  // namespace
+
+Canvas PaintLogo(int size) {
+  Canvas c(size, size);
+  c.Fill(LogoSky);
+  const std::string bold = FontPath("DejaVuSans-Bold.ttf");
+  const TextMask word = Fit(bold, "Tarnel", int(size * 0.84), size, 24);
+  const double cx = size * 0.5, cy = size * 0.50;
+  PlaceLogoLettering(c, word, cx, cy, 10, 3, size * 0.008, size * 0.012);
   // A thin rule under the word and the group's line of work above it.
   const TextMask tag =
       RenderText(FontPath("DejaVuSans.ttf"), "light  \xb7  code  \xb7  sound", size / 26);
@@ -197,6 +207,19 @@ Canvas PaintCredits(int size) {
         },
         false);
   }
+  return c;
+}
+
+Canvas PaintIcon(int size) {
+  // The logo cut down to its initial, painted at the icon's own size so that the small
+  // sizes stay sharp: the glow and the shadow scale with the letter.
+  Canvas c(size, size);
+  c.Fill(LogoSky);
+  const int pad = std::max(2, size / 12);
+  const TextMask letter =
+      Fit(FontPath("DejaVuSans-Bold.ttf"), "T", int(size * 0.72), int(size * 0.72), pad);
+  PlaceLogoLettering(c, letter, size * 0.5, size * 0.52, std::max(1, size / 24),
+                     std::max(1, size / 80), size * 0.02, size * 0.03);
   return c;
 }
 

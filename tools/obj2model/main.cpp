@@ -2,14 +2,28 @@
 // lists, per material number, the texture file its MTL entry names (for the application's
 // texture array). What the model format cannot hold is said on standard error.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "lumivex/build_info.h"
 #include "tools/obj2model/obj_to_model.h"
 
+namespace {
+constexpr char kUsage[] = "usage: obj2model INPUT.obj OUTPUT\n";
+}
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("obj2model %s\n", LUMIVEX_VERSION);
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: obj2model INPUT.obj OUTPUT\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   std::vector<uint8_t> model;

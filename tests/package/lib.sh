@@ -1,0 +1,85 @@
+# Shared helpers of the package tests, on top of the end-to-end scripts' own (a private X
+# server, the program started in a given folder, windows, keys and screenshots, cleanup):
+# the package files, the logo checked on screen, the log and the capture checked.
+#
+# Usage from a script:  source lib.sh   (then start_in FOLDER PROGRAM, expect_logo ...)
+
+PACKAGE_TESTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The program is named when it is started (it may not exist yet: the package installs it).
+source "$PACKAGE_TESTS/../e2e/lib.sh" "$PACKAGE_TESTS/lumivex" || exit 1
+LOGO_SHOT="$PACKAGE_TESTS/../../docs/screens/logo.png"
+
+# skip WHY: exit 77 (CTest's skip) with the reason where nobody can miss it.
+skip() {
+  printf '%s\nSKIPPED: %s\n%s\n' "${SKIP_RULE:=************************************************}" \
+    "$*" "$SKIP_RULE" >&2
+  exit 77
+}
+
+need_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 ||
+      skip "$tool is not installed (scripts/install-deps, scripts/install-package-deps)"
+  done
+}
+
+# require_package PATH: fails, saying how to make it, where `make package` wrote no PATH.
+require_package() {
+  [ -f "$1" ] || fail "$1 is missing: run make package (the tests check what it made)"
+}
+
+# start_in FOLDER PROGRAM: PROGRAM started with FOLDER as its working folder.
+start_in() {
+  RUN=$1
+  LUMIVEX=$2
+  start_show
+}
+
+# expect_logo NAME: the show's window is up and, within 20 s, the screen shows the group's
+# logo as the capture of the logo scene has it (docs/screens/logo.png): the same picture,
+# the right way up (upside down it differs by 0.058).
+expect_logo() {
+  local i error=1
+  wait_window "Lumivex by Tarnel" 30 >/dev/null || fail "no show window"
+  for i in $(seq 1 40); do
+    show_running || fail "the show ended"
+    sleep 0.5
+    shot "$1"
+    error=$(compare -metric MAE "$WORK/$1.png" "$LOGO_SHOT" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+    check 'e < 0.03' e="$error" && break
+  done
+  if [ -n "${LUMIVEX_E2E_SHOTS:-}" ]; then cp "$WORK/$1.png" "$LUMIVEX_E2E_SHOTS/"; fi
+  check 'e < 0.03' e="$error" || fail "the screen is not the logo (difference $error)"
+  echo "logo on screen (difference from the reference shot: $error)"
+}
+
+# end_with_escape: Escape ends the show with exit code 0.
+end_with_escape() {
+  press Escape
+  wait_exit 30
+  local code=$?
+  [ $code -eq 0 ] || fail "exit code $code after Escape"
+}
+
+# expect_banner_only LOG: the log holds the banner and no report.
+expect_banner_only() {
+  [ -f "$1" ] || fail "no log at $1"
+  diff <(printf ' .:Vorlen Engine Errors File:.\n\n\n') "$1" >&2 ||
+    fail "the log $1 holds more than the banner"
+}
+
+# expect_capture_reads_data FOLDER CAPTURE: a few frames captured offline from FOLDER
+# with no report of a missing picture or module.
+expect_capture_reads_data() {
+  (cd "$1" && "$2" --out "$WORK/clip.y4m" --seconds 0.05 --no-mux --quiet) \
+    >"$WORK/capture.out" 2>&1 || {
+    cat "$WORK/capture.out" >&2
+    fail "the capture failed"
+  }
+  if grep -q "Error\|Not Found" "$WORK/capture.out"; then
+    cat "$WORK/capture.out" >&2
+    fail "the capture did not find its data"
+  fi
+  [ -s "$WORK/clip.y4m" ] || fail "the capture wrote no video"
+}

@@ -1,0 +1,39 @@
+#!/bin/bash
+# The portable tarball: unpacked into a scratch folder and started from /, the show finds
+# data/ beside itself, shows the logo, logs into that data folder and ends on Escape; the
+# tools run from / too. Its programs need no SDL2, libopenmpt or libjpeg from the system.
+#
+#   tarball_test.sh TARBALL VERSION
+source "$(dirname "$0")/lib.sh" || exit 1
+TARBALL=${1:?usage: $0 TARBALL VERSION}
+VERSION=${2:?usage: $0 TARBALL VERSION}
+require_package "$TARBALL"
+need_tools tar ldd readelf
+
+mkdir "$WORK/unpacked"
+tar -C "$WORK/unpacked" -xzf "$TARBALL" || fail "cannot unpack $TARBALL"
+TOP="$WORK/unpacked/lumivex-$VERSION"
+for file in lumivex lumivex-capture obj2model data/tarnel.jpg data/lumivex.xm README COPYRIGHT; do
+  [ -f "$TOP/$file" ] || fail "the tarball has no lumivex-$VERSION/$file"
+done
+[ "$(ls "$TOP/data" | wc -l)" -eq 23 ] || fail "data/ holds $(ls "$TOP/data" | wc -l) files, not 23"
+
+for program in lumivex lumivex-capture obj2model; do
+  echo "--- ldd $program"
+  ldd "$TOP/$program" | tee "$WORK/ldd" || fail "ldd $program failed"
+  echo "--- needed by $program itself: $(readelf -d "$TOP/$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')"
+  if grep -Ei 'sdl|openmpt|jpeg|glu|stdc\+\+|not found' "$WORK/ldd"; then
+    fail "$program needs the libraries above from the system"
+  fi
+done
+
+(cd / && "$TOP/obj2model" --version) | grep -qx "obj2model $VERSION" || fail "obj2model --version"
+expect_capture_reads_data / "$TOP/lumivex-capture"
+
+start_x 800x600x16
+start_in / "$TOP/lumivex"
+expect_logo tarball_logo
+end_with_escape
+expect_banner_only "$TOP/data/VorlErrors.txt"
+echo "PASS: unpacked, started from /: logo on screen, log beside the program, exit 0 on" \
+  "Escape; no SDL2, libopenmpt or libjpeg from the system"
