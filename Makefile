@@ -55,7 +55,7 @@ test-long: deps
 	bash scripts/hardening long $(DEBUG_BUILD)
 
 # lumivex.exe cross-built with mingw-w64, and lumivex-windows.zip: the program and its data
-# folder, ready to unpack and run on Windows.
+# folder, and the model viewer with its glyph picture, ready to unpack and run on Windows.
 windows:
 	@bash scripts/install-windows-deps
 	@bash scripts/build-windows-deps
@@ -64,7 +64,8 @@ windows:
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target lumivex lumivex-view
 	rm -rf $(WIN_BUILD)/package $(WIN_BUILD)/lumivex-windows.zip
 	mkdir -p $(WIN_BUILD)/package/Lumivex/data
-	cp $(WIN_BUILD)/lumivex.exe $(WIN_BUILD)/package/Lumivex/
+	cp $(WIN_BUILD)/lumivex.exe $(WIN_BUILD)/tools/viewer/lumivex-view.exe $(WIN_BUILD)/package/Lumivex/
+	cp tools/viewer/data/font.bmp $(WIN_BUILD)/package/Lumivex/
 	cp data/*.jpg data/*.xm $(WIN_BUILD)/package/Lumivex/data/
 	cd $(WIN_BUILD)/package && zip -q -r ../lumivex-windows.zip Lumivex
 	@ls -l $(WIN_BUILD)/lumivex.exe $(WIN_BUILD)/lumivex-windows.zip

@@ -36,13 +36,14 @@ trap '"${as_root[@]}" dpkg --purge lumivex >/dev/null 2>&1; cleanup' EXIT
   fail "dpkg -i failed"
 }
 [ "$(state)" = installed ] || fail "dpkg lists lumivex as '$(state)', not installed"
-for file in /usr/games/lumivex /usr/bin/lumivex-capture /usr/bin/obj2model \
-  /usr/share/games/lumivex/data/tarnel.jpg /usr/share/games/lumivex/data/lumivex.xm; do
+for file in /usr/games/lumivex /usr/bin/lumivex-capture /usr/bin/obj2model /usr/bin/lumivex-view \
+  /usr/share/games/lumivex/viewer/font.bmp /usr/share/games/lumivex/data/tarnel.jpg /usr/share/games/lumivex/data/lumivex.xm; do
   [ -f "$file" ] || fail "$file is not installed"
 done
 [ "$(/usr/bin/obj2model --version)" = "obj2model $VERSION" ] || fail "obj2model --version"
 [ "$(/usr/bin/lumivex-capture --version)" = "lumivex-capture $VERSION" ] ||
   fail "lumivex-capture --version"
+[ "$(/usr/bin/lumivex-view --version)" = "lumivex-view $VERSION" ] || fail "lumivex-view --version"
 
 EMPTY="$WORK/empty"
 mkdir "$EMPTY"
@@ -58,15 +59,18 @@ expect_banner_only "$XDG_STATE_HOME/lumivex/VorlErrors.txt"
 expect_capture_reads_data "$EMPTY" /usr/bin/lumivex-capture
 [ -z "$(ls -A "$EMPTY")" ] || fail "the capture wrote into the working folder: $(ls -A "$EMPTY")"
 expect_banner_only "$XDG_STATE_HOME/lumivex/VorlErrors.txt"
+expect_viewer_shot "$EMPTY" /usr/bin/lumivex-view
+[ -z "$(ls -A "$EMPTY")" ] || fail "the viewer wrote into the working folder: $(ls -A "$EMPTY")"
 
 "${as_root[@]}" dpkg --purge lumivex >"$WORK/dpkg-purge.log" 2>&1 || {
   cat "$WORK/dpkg-purge.log" >&2
   fail "dpkg --purge failed"
 }
 ! known || fail "dpkg still knows lumivex after the purge ($(state))"
-for path in /usr/games/lumivex /usr/bin/lumivex-capture /usr/bin/obj2model /usr/share/games/lumivex \
+for path in /usr/games/lumivex /usr/bin/lumivex-capture /usr/bin/obj2model /usr/bin/lumivex-view \
+  /usr/share/games/lumivex \
   /usr/share/doc/lumivex; do
   [ ! -e "$path" ] || fail "$path is left after the purge"
 done
 echo "PASS: installed, logo on screen from an empty folder, log in \$XDG_STATE_HOME only," \
-  "exit 0 on Escape, capture reads the installed data; purged without a trace"
+  "exit 0 on Escape, capture and viewer find the installed data; purged without a trace"

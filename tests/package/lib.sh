@@ -83,3 +83,19 @@ expect_capture_reads_data() {
   fi
   [ -s "$WORK/clip.y4m" ] || fail "the capture wrote no video"
 }
+
+# expect_viewer_shot FOLDER VIEWER: the viewer, started from FOLDER, draws a small OBJ
+# into a PNG headless, with its status line (its glyph picture found where it was put).
+expect_viewer_shot() {
+  printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >"$WORK/triangle.obj"
+  (cd "$1" && "$2" "$WORK/triangle.obj" --shot "$WORK/view.png" --size 320x240) \
+    >"$WORK/view.out" 2>&1 || {
+    cat "$WORK/view.out" >&2
+    fail "the viewer failed"
+  }
+  if grep -q "no font" "$WORK/view.out"; then
+    cat "$WORK/view.out" >&2
+    fail "the viewer did not find its glyph picture"
+  fi
+  [ -s "$WORK/view.png" ] || fail "the viewer wrote no picture"
+}

@@ -13,12 +13,12 @@ need_tools tar ldd readelf
 mkdir "$WORK/unpacked"
 tar -C "$WORK/unpacked" -xzf "$TARBALL" || fail "cannot unpack $TARBALL"
 TOP="$WORK/unpacked/lumivex-$VERSION"
-for file in lumivex lumivex-capture obj2model data/tarnel.jpg data/lumivex.xm README COPYRIGHT; do
+for file in lumivex lumivex-capture obj2model lumivex-view font.bmp data/tarnel.jpg data/lumivex.xm README COPYRIGHT; do
   [ -f "$TOP/$file" ] || fail "the tarball has no lumivex-$VERSION/$file"
 done
 [ "$(ls "$TOP/data" | wc -l)" -eq 23 ] || fail "data/ holds $(ls "$TOP/data" | wc -l) files, not 23"
 
-for program in lumivex lumivex-capture obj2model; do
+for program in lumivex lumivex-capture obj2model lumivex-view; do
   echo "--- ldd $program"
   ldd "$TOP/$program" | tee "$WORK/ldd" || fail "ldd $program failed"
   echo "--- needed by $program itself: $(readelf -d "$TOP/$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')"
@@ -29,6 +29,7 @@ done
 
 (cd / && "$TOP/obj2model" --version) | grep -qx "obj2model $VERSION" || fail "obj2model --version"
 expect_capture_reads_data / "$TOP/lumivex-capture"
+expect_viewer_shot / "$TOP/lumivex-view"
 
 start_x 800x600x16
 start_in / "$TOP/lumivex"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lumivex/build_info.h"  // the version; LUMIVEX_DATA_DIR in installed builds
 #include "platform/gl_api.h"
 #include "platform/platform.h"
 #include "toolkit/font.h"
@@ -56,11 +57,16 @@ intptr_t ViewerWindowProc(WindowHandle handle, uint32_t message, uintptr_t wPara
   }
 }
 
-// The glyph picture: beside the program (the build copies it there), else in the source
+// The glyph picture: an installed build's beside the show's data folder (viewer/font.bmp),
+// else beside the program (the build and the tarball put it there), else in the source
 // tree's tools/viewer/data.
 std::string FontFile(const char* argv0) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  if (LUMIVEX_DATA_DIR[0] != '\0') {
+    const fs::path installed = fs::path(LUMIVEX_DATA_DIR).parent_path() / "viewer/font.bmp";
+    if (fs::is_regular_file(installed, ec)) return installed.string();
+  }
   const fs::path besideProgram = fs::path(argv0).parent_path() / "font.bmp";
   if (fs::is_regular_file(besideProgram, ec)) return besideProgram.string();
 #ifdef LUMIVEX_VIEWER_DATA
@@ -193,6 +199,10 @@ int Window(ViewerModel* model, const ViewerOptions& options, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("lumivex-view %s\n", LUMIVEX_VERSION);
+    return 0;
+  }
   const std::vector<std::string> args(argv + 1, argv + argc);
   ViewerOptions options;
   std::string error;

@@ -23,7 +23,7 @@ const char* ViewerUsage() {
   return "usage: lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png]\n"
          "  Shows the model in a window (800x600 unless --size): drag or Left/Right to turn\n"
          "  it, the wheel or Up/Down to come closer, Escape to leave. --shot draws one\n"
-         "  frame headless into OUT.png (a PNG) and exits.\n";
+         "  frame headless into OUT.png (a PNG) and exits. --version prints the version.\n";
 }
 
 bool ParseViewerOptions(const std::vector<std::string>& args, ViewerOptions* options,
