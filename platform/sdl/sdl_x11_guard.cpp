@@ -8,8 +8,12 @@
 //
 // The display: Xlib's default I/O error handler calls exit(), whose handlers would then wait
 // for events on the dead connection for ever. Ours ends the process at once.
+//
+// Xlib and RandR are the ones SDL has already loaded for its X11 driver, found at run time
+// as SDL finds them: the program itself needs no X library to start (on Wayland, say).
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -23,6 +27,45 @@
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
+
+// The Xlib and RandR calls made here, looked up once in the libraries SDL loaded.
+struct XCalls {
+  decltype(&::XOpenDisplay) OpenDisplay = nullptr;
+  decltype(&::XCloseDisplay) CloseDisplay = nullptr;
+  decltype(&::XSync) Sync = nullptr;
+  decltype(&::XSetIOErrorHandler) SetIOErrorHandler = nullptr;
+  decltype(&::XRRGetScreenInfo) GetScreenInfo = nullptr;
+  decltype(&::XRRConfigSizes) ConfigSizes = nullptr;
+  decltype(&::XRRConfigCurrentConfiguration) ConfigCurrentConfiguration = nullptr;
+  decltype(&::XRRConfigCurrentRate) ConfigCurrentRate = nullptr;
+  decltype(&::XRRFreeScreenConfigInfo) FreeScreenConfigInfo = nullptr;
+  decltype(&::XRRSetScreenConfigAndRate) SetScreenConfigAndRate = nullptr;
+};
+XCalls x;
+
+template <typename T>
+bool Find(void* library, const char* name, T* call) {
+  *call = library ? reinterpret_cast<T>(dlsym(library, name)) : nullptr;
+  return *call != nullptr;
+}
+
+// True once every call is found; the libraries stay loaded for the process's life.
+bool LoadXCalls() {
+  static const bool loaded = [] {
+    void* xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
+    void* randr = dlopen("libXrandr.so.2", RTLD_NOW | RTLD_GLOBAL);
+    return Find(xlib, "XOpenDisplay", &x.OpenDisplay) &&
+           Find(xlib, "XCloseDisplay", &x.CloseDisplay) && Find(xlib, "XSync", &x.Sync) &&
+           Find(xlib, "XSetIOErrorHandler", &x.SetIOErrorHandler) &&
+           Find(randr, "XRRGetScreenInfo", &x.GetScreenInfo) &&
+           Find(randr, "XRRConfigSizes", &x.ConfigSizes) &&
+           Find(randr, "XRRConfigCurrentConfiguration", &x.ConfigCurrentConfiguration) &&
+           Find(randr, "XRRConfigCurrentRate", &x.ConfigCurrentRate) &&
+           Find(randr, "XRRFreeScreenConfigInfo", &x.FreeScreenConfigInfo) &&
+           Find(randr, "XRRSetScreenConfigAndRate", &x.SetScreenConfigAndRate);
+  }();
+  return loaded;
+}
 
 // What the show tells the watcher; the watcher answers kReady once it holds the mode.
 constexpr char kReady = 'K';
@@ -53,38 +96,38 @@ struct ScreenMode {
 };
 
 bool ReadMode(Display* display, ScreenMode* mode) {
-  XRRScreenConfiguration* config = XRRGetScreenInfo(display, DefaultRootWindow(display));
+  XRRScreenConfiguration* config = x.GetScreenInfo(display, DefaultRootWindow(display));
   if (!config) return false;
   int count = 0;
-  XRRScreenSize* sizes = XRRConfigSizes(config, &count);
-  const SizeID current = XRRConfigCurrentConfiguration(config, &mode->rotation);
+  XRRScreenSize* sizes = x.ConfigSizes(config, &count);
+  const SizeID current = x.ConfigCurrentConfiguration(config, &mode->rotation);
   const bool ok = sizes && current < count;
   if (ok) {
     mode->width = sizes[current].width;
     mode->height = sizes[current].height;
-    mode->rate = XRRConfigCurrentRate(config);
+    mode->rate = x.ConfigCurrentRate(config);
   }
-  XRRFreeScreenConfigInfo(config);
+  x.FreeScreenConfigInfo(config);
   return ok;
 }
 
 void SetMode(Display* display, const ScreenMode& mode) {
   const Window root = DefaultRootWindow(display);
-  XRRScreenConfiguration* config = XRRGetScreenInfo(display, root);
+  XRRScreenConfiguration* config = x.GetScreenInfo(display, root);
   if (!config) return;
   int count = 0;
-  XRRScreenSize* sizes = XRRConfigSizes(config, &count);
+  XRRScreenSize* sizes = x.ConfigSizes(config, &count);
   Rotation rotation;
-  const SizeID current = XRRConfigCurrentConfiguration(config, &rotation);
+  const SizeID current = x.ConfigCurrentConfiguration(config, &rotation);
   for (int i = 0; i < count; ++i) {
     if (sizes[i].width != mode.width || sizes[i].height != mode.height) continue;
     if (i != current || rotation != mode.rotation) {
-      XRRSetScreenConfigAndRate(display, config, root, i, mode.rotation, mode.rate, CurrentTime);
+      x.SetScreenConfigAndRate(display, config, root, i, mode.rotation, mode.rate, CurrentTime);
     }
     break;
   }
-  XRRFreeScreenConfigInfo(config);
-  XSync(display, False);
+  x.FreeScreenConfigInfo(config);
+  x.Sync(display, False);
 }
 
 // The watcher's whole life; never returns. It shares nothing with the show but the socket:
@@ -99,12 +142,12 @@ void SetMode(Display* display, const ScreenMode& mode) {
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   setsid();  // a signal to the show's process group must not take the watcher with it
-  XSetIOErrorHandler([](Display*) -> int { _exit(0); });
+  x.SetIOErrorHandler([](Display*) -> int { _exit(0); });
 
   ScreenMode desktop;
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = x.OpenDisplay(nullptr);
   const bool ok = display && ReadMode(display, &desktop);
-  if (display) XCloseDisplay(display);
+  if (display) x.CloseDisplay(display);
   if (!ok || write(socket, &kReady, 1) != 1) _exit(1);
 
   const pid_t show = getppid();
@@ -123,10 +166,10 @@ void SetMode(Display* display, const ScreenMode& mode) {
     // counts.
     if (getppid() != show) break;
   }
-  display = XOpenDisplay(nullptr);
+  display = x.OpenDisplay(nullptr);
   if (display) {
     SetMode(display, desktop);
-    XCloseDisplay(display);
+    x.CloseDisplay(display);
   }
   _exit(0);
 }
@@ -136,11 +179,15 @@ void SetMode(Display* display, const ScreenMode& mode) {
 namespace sdl_platform {
 
 void GuardDisplayConnection() {
-  if (UsingX11()) XSetIOErrorHandler(DisplayGone);
+  if (UsingX11() && LoadXCalls()) x.SetIOErrorHandler(DisplayGone);
 }
 
 void StartModeWatcher() {
   if (watcher > 0 || !UsingX11()) return;
+  if (!LoadXCalls()) {
+    std::fprintf(stderr, "lumivex: no Xlib or RandR to watch the display mode with\n");
+    return;
+  }
   int ends[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
   const pid_t pid = fork();
