@@ -245,6 +245,19 @@ TEST(Content, PatternsFitHowTheyAreDrawn) {
                      part.Luma(part.width - 1, i)});
   EXPECT_LT(edge, 0.02);
   EXPECT_GT(part.Luma(part.width / 2, part.height / 2), 0.95);
+  // Forty sprites always overlap the middle of the screen, where the "presents" panel is:
+  // their sum stays below white only while one sprite's whole light is small and it is black
+  // well inside its square.
+  double light = 0, outer = 0;
+  for (int y = 0; y < part.height; ++y)
+    for (int x = 0; x < part.width; ++x) {
+      light += part.Luma(x, y);
+      const double r =
+          2.0 * std::hypot((x + 0.5) / part.width - 0.5, (y + 0.5) / part.height - 0.5);
+      if (r >= 0.7) outer = std::max(outer, part.Luma(x, y));
+    }
+  EXPECT_LT(light / (part.width * part.height), 0.03);
+  EXPECT_LT(outer, 0.02);
 
   // The tunnel pattern wraps: the jump across each edge is no larger than between any two
   // neighbouring columns (rows) inside.
