@@ -220,6 +220,60 @@ GLenum BaseFormat(GLint internalFormat) {
   }
 }
 
+// The switch the layer keeps for a capability ES 2 lacks, or null.
+bool* LayerCapability(GLenum cap) {
+  State& s = S();
+  const int light = LightIndex(cap);
+  if (light >= 0) return &s.lights[light].on;
+  switch (cap) {
+    case GL_TEXTURE_2D:
+      return &s.texturing;
+    case kLighting:
+      return &s.lighting;
+    case kNormalize:
+      return &s.normalize;
+    case kPolygonSmooth:  // kept for glIsEnabled; ES 2 has no polygon antialiasing
+      return &s.polygonSmooth;
+    default:
+      return nullptr;
+  }
+}
+
+// Capabilities ES 2 has as GL 1.1 does.
+bool EsCapability(GLenum cap) {
+  switch (cap) {
+    case GL_BLEND:
+    case GL_DEPTH_TEST:
+    case GL_CULL_FACE:
+    case GL_SCISSOR_TEST:
+    case GL_DITHER:
+    case GL_POLYGON_OFFSET_FILL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void SetCapability(GLenum cap, bool on) {
+  if (DisplayList* list = Recording()) {
+    list->Add(on ? Op::kEnable : Op::kDisable, cap);
+    if (CompileOnly()) return;
+  }
+  if (RefusedInBegin()) return;
+  if (bool* flag = LayerCapability(cap)) {
+    *flag = on;
+    S().dirty |= cap == GL_TEXTURE_2D ? kDirtyTexturing : kDirtyLighting;
+  } else if (EsCapability(cap)) {
+    if (on) {
+      glEnable(cap);
+    } else {
+      glDisable(cap);
+    }
+  } else {
+    Fail(GL_INVALID_ENUM);
+  }
+}
+
 }  // namespace
 
 // Immediate mode.
@@ -656,114 +710,19 @@ void gl11PixelStorei(unsigned name, int value) {
 // Render state.
 
 void gl11Enable(unsigned cap) {
-  if (DisplayList* list = Recording()) {
-    list->Add(Op::kEnable, cap);
-    if (CompileOnly()) return;
-  }
-  if (RefusedInBegin()) return;
-  State& s = S();
-  const int light = LightIndex(cap);
-  if (light >= 0) {
-    s.lights[light].on = true;
-    s.dirty |= kDirtyLighting;
-    return;
-  }
-  switch (cap) {
-    case GL_TEXTURE_2D:
-      s.texturing = true;
-      s.dirty |= kDirtyTexturing;
-      return;
-    case kLighting:
-      s.lighting = true;
-      s.dirty |= kDirtyLighting;
-      return;
-    case kNormalize:
-      s.normalize = true;
-      s.dirty |= kDirtyLighting;
-      return;
-    case kPolygonSmooth:
-      s.polygonSmooth = true;
-      return;
-    case GL_BLEND:
-    case GL_DEPTH_TEST:
-    case GL_CULL_FACE:
-    case GL_SCISSOR_TEST:
-    case GL_DITHER:
-    case GL_POLYGON_OFFSET_FILL:
-      glEnable(cap);
-      return;
-    default:
-      Fail(GL_INVALID_ENUM);
-  }
+  SetCapability(cap, true);
 }
 
 void gl11Disable(unsigned cap) {
-  if (DisplayList* list = Recording()) {
-    list->Add(Op::kDisable, cap);
-    if (CompileOnly()) return;
-  }
-  if (RefusedInBegin()) return;
-  State& s = S();
-  const int light = LightIndex(cap);
-  if (light >= 0) {
-    s.lights[light].on = false;
-    s.dirty |= kDirtyLighting;
-    return;
-  }
-  switch (cap) {
-    case GL_TEXTURE_2D:
-      s.texturing = false;
-      s.dirty |= kDirtyTexturing;
-      return;
-    case kLighting:
-      s.lighting = false;
-      s.dirty |= kDirtyLighting;
-      return;
-    case kNormalize:
-      s.normalize = false;
-      s.dirty |= kDirtyLighting;
-      return;
-    case kPolygonSmooth:
-      s.polygonSmooth = false;
-      return;
-    case GL_BLEND:
-    case GL_DEPTH_TEST:
-    case GL_CULL_FACE:
-    case GL_SCISSOR_TEST:
-    case GL_DITHER:
-    case GL_POLYGON_OFFSET_FILL:
-      glDisable(cap);
-      return;
-    default:
-      Fail(GL_INVALID_ENUM);
-  }
+  SetCapability(cap, false);
 }
 
 unsigned char gl11IsEnabled(unsigned cap) {
   if (RefusedInBegin()) return 0;
-  const State& s = S();
-  const int light = LightIndex(cap);
-  if (light >= 0) return s.lights[light].on ? 1 : 0;
-  switch (cap) {
-    case GL_TEXTURE_2D:
-      return s.texturing ? 1 : 0;
-    case kLighting:
-      return s.lighting ? 1 : 0;
-    case kNormalize:
-      return s.normalize ? 1 : 0;
-    case kPolygonSmooth:
-      return s.polygonSmooth ? 1 : 0;
-    case GL_BLEND:
-    case GL_DEPTH_TEST:
-    case GL_CULL_FACE:
-    case GL_SCISSOR_TEST:
-    case GL_DITHER:
-    case GL_POLYGON_OFFSET_FILL:
-      return glIsEnabled(cap);
-    default:
-      Fail(GL_INVALID_ENUM);
-      return 0;
-  }
+  if (bool* flag = LayerCapability(cap)) return *flag ? 1 : 0;
+  if (EsCapability(cap)) return glIsEnabled(cap);
+  Fail(GL_INVALID_ENUM);
+  return 0;
 }
 
 void gl11BlendFunc(unsigned source, unsigned destination) {
