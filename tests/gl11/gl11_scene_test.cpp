@@ -67,7 +67,7 @@ TEST(Gl11Scenes, EveryFrameMatchesDesktopGL) {
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
   // Never destroyed, as the desktop fixture: Mesa must not be torn down at exit.
-  GlesContext* gles = new GlesContext(kWidth, kHeight);
+  static GlesContext* gles = new GlesContext(kWidth, kHeight);
   ASSERT_TRUE(gles->ok()) << gles->error();
   StartShow();
   ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: gl11_reference_frames FOLDER\n");
     return 2;
   }
-  // Never destroyed: tearing Mesa down after LLVM's statics are gone can hang.
-  HeadlessGL* gl = new HeadlessGL(gl11test::kWidth, gl11test::kHeight);
+  // Never destroyed (tearing Mesa down after LLVM's statics are gone can hang), and held by
+  // a static so that the leak check sees it reachable.
+  static HeadlessGL* gl = new HeadlessGL(gl11test::kWidth, gl11test::kHeight);
   if (!gl->ok()) {
     std::fprintf(stderr, "gl11_reference_frames: %s\n", gl->error().c_str());
     return 1;
