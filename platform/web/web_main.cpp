@@ -1,0 +1,75 @@
+// The show in a page: the start button calls lumivex_start, which runs the desktop's
+// start-up (window, GL defaults, error log, pictures, quadric, music, particles) and then
+// one message pump and FramePass per animation frame, until Escape or a quit ends it.
+#include <emscripten.h>
+
+#include "platform/platform.h"
+#include "platform/web/web_internal.h"
+#include "resources/startup.h"
+#include "shell/frame_pass.h"
+#include "shell/gl_window.h"
+#include "show/intro.h"
+
+namespace {
+
+constexpr char kTitle[] = "Lumivex by Tarnel";
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr int kBits = 16;
+bool running = false;
+
+void SwapWindow() {
+  PlatformSwapBuffers(deviceContext);
+}
+
+void SetPhase(const char* phase) {
+  EM_ASM({ lumivexPage.setPhase(UTF8ToString($0)); }, phase);
+}
+
+void End() {
+  emscripten_cancel_main_loop();
+  DestroyMainWindow();
+  running = false;
+  SetPhase("ended");
+}
+
+void Frame() {
+  if (WebBoxOpen()) return;  // as the desktop's modal box, it holds the show
+  Message message;
+  while (PlatformPeekMessage(&message)) {
+    if (message.message == kWmQuit) return End();
+    PlatformDispatchMessage(&message);
+  }
+  const bool done = FramePass(SwapWindow);
+  if (done) return End();
+  SetPhase(introPhase == 1 ? "intro" : "gallery");
+}
+
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE int lumivex_start() {
+  if (running) return 0;
+  // The show's state as a fresh process has it, for a second start after an end.
+  introPhase = 1;
+  fullscreen = 1;
+  if (!CreateMainWindow(kTitle, kWidth, kHeight, kBits, fullscreen)) {
+    SetPhase("ended");
+    return 0;
+  }
+  running = true;
+  SetPhase("intro");
+  emscripten_set_main_loop(Frame, 0, 0);
+  return 1;
+}
+
+// The show's data files under its own names ("data\\kavra#2.jpg"), for the page to
+// fetch before the start: the pictures in table order, then the module; null past them.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* lumivex_data_file(int index) {
+  if (index >= 0 && index < kTextureCount) return kTextureFiles[index];
+  if (index == kTextureCount) return kMusicFile;
+  return nullptr;
+}
+
+int main() {
+  return 0;
+}

@@ -1,0 +1,167 @@
+// The page in headless Chromium (Debian's /usr/bin/chromium, driven by playwright-core):
+//   node web/test/page_test.js BUILD_WEB_FOLDER [LOGO_PPM]
+// serves the folder on 127.0.0.1, starts the show and checks: the phases; the logo on
+// screen, the right way up (against the native frame LOGO_PPM when given); the page never
+// scrolls; Escape ends the show; and, with one picture missing from the data folder, the
+// dialog with the desktop's text, answered by Enter, and the line on the console.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const {chromium} = require('playwright-core');
+
+const root = path.resolve(process.argv[2] || 'build-web');
+const logoPpm = process.argv[3];
+const kFlags = ['--headless', '--no-sandbox', '--enable-unsafe-swiftshader',
+                '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'];
+const kTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.jpg': 'image/jpeg', '.xm': 'application/octet-stream'};
+
+let failures = 0;
+function check(ok, what) {
+  console.log((ok ? 'ok   ' : 'FAIL ') + what);
+  if (!ok) ++failures;
+}
+
+// Serves `root`; a request for a file named in `hidden` is answered 404.
+function serve(hidden) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(root, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(root) || hidden.has(path.basename(file)) || !fs.existsSync(file) ||
+        fs.statSync(file).isDirectory()) {
+      response.writeHead(404);
+      return response.end();
+    }
+    response.writeHead(200, {'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream'});
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// The canvas as RGB rows, top row first.
+async function readCanvas(page) {
+  const base64 = await page.evaluate(() => {
+    const gl = Module.ctx;
+    const w = gl.drawingBufferWidth, h = gl.drawingBufferHeight;
+    const pixels = new Uint8Array(w * h * 4);
+    gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+    const rgb = new Uint8Array(w * h * 3);
+    for (let y = 0; y < h; ++y) {
+      for (let x = 0; x < w; ++x) {
+        const from = ((h - 1 - y) * w + x) * 4, to = (y * w + x) * 3;  // bottom row first
+        rgb[to] = pixels[from];
+        rgb[to + 1] = pixels[from + 1];
+        rgb[to + 2] = pixels[from + 2];
+      }
+    }
+    let text = '';
+    for (let i = 0; i < rgb.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, rgb.subarray(i, i + 0x8000));
+    }
+    return btoa(text);
+  });
+  return Buffer.from(base64, 'base64');
+}
+
+function readPpm(file) {
+  const data = fs.readFileSync(file);
+  const header = data.toString('latin1', 0, 20).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  return {width: +header[1], height: +header[2], rgb: data.subarray(header[0].length)};
+}
+
+function meanDifference(a, b) {
+  let total = 0;
+  for (let i = 0; i < a.length; ++i) total += Math.abs(a[i] - b[i]);
+  return total / a.length;
+}
+
+function flipRows(rgb, width, height) {
+  const out = Buffer.alloc(rgb.length);
+  const stride = width * 3;
+  for (let y = 0; y < height; ++y) rgb.copy(out, (height - 1 - y) * stride, y * stride, (y + 1) * stride);
+  return out;
+}
+
+async function openPage(browser, server) {
+  const page = await browser.newPage({viewport: {width: 800, height: 600}});
+  const consoleLines = [];
+  page.on('console', (message) => consoleLines.push(message.text()));
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForFunction(() => document.body.dataset.lumivex === 'ready', null, {timeout: 60000});
+  return {page, consoleLines};
+}
+
+async function main() {
+  const browser = await chromium.launch({executablePath: '/usr/bin/chromium', args: kFlags});
+  try {
+    // The whole show's data.
+    let server = await serve(new Set());
+    const {page} = await openPage(browser, server);
+    check(true, 'the page loads and says "ready"');
+    await page.click('#start-button');
+    await page.waitForFunction(() => document.body.dataset.lumivex === 'intro', null, {timeout: 30000});
+    check(true, 'the click starts the intro');
+    await page.waitForTimeout(1500);
+    const frame = await readCanvas(page);
+    let lit = 0;
+    for (let i = 0; i < frame.length; i += 3) if (frame[i] + frame[i + 1] + frame[i + 2] > 30) ++lit;
+    check(lit > 800 * 600 / 4, `the logo is on screen (${lit} lit pixels)`);
+    if (logoPpm) {
+      const native = readPpm(logoPpm);
+      const straight = meanDifference(frame, native.rgb);
+      const flipped = meanDifference(frame, flipRows(native.rgb, native.width, native.height));
+      check(straight < 4 && straight * 4 < flipped,
+            `the logo is the native frame, the right way up (mean difference ${straight.toFixed(2)}, flipped ${flipped.toFixed(2)})`);
+      fs.writeFileSync(path.join(root, 'logo-chromium.ppm'),
+                       Buffer.concat([Buffer.from('P6\n800 600\n255\n'), frame]));
+    }
+    for (const key of ['ArrowDown', 'ArrowDown', 'Space', 'PageDown', 'ArrowUp']) await page.keyboard.press(key);
+    const scrolled = await page.evaluate(() => window.scrollX + window.scrollY +
+        document.documentElement.scrollTop + document.body.scrollTop);
+    check(scrolled === 0, 'the keys never scroll the page');
+    const cursor = await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).cursor);
+    check(cursor === 'none', 'the cursor is hidden over the playing canvas');
+    // Held over a few frames: a tap whose down and up land between two frames is missed
+    // until the key latch of frame_pass.cpp comes.
+    await page.keyboard.down('Escape');
+    await page.waitForTimeout(300);
+    await page.keyboard.up('Escape');
+    await page.waitForFunction(() => document.body.dataset.lumivex === 'ended', null, {timeout: 10000});
+    check(await page.isVisible('#start-button'), 'Escape ends the show and offers a new start');
+    await page.click('#start-button');
+    await page.waitForFunction(() => document.body.dataset.lumivex === 'intro', null, {timeout: 30000});
+    await page.waitForTimeout(500);
+    const again = await readCanvas(page);
+    check(meanDifference(again, frame) < 4, 'a second start plays the logo again');
+    await page.close();
+    server.close();
+
+    // One picture missing.
+    server = await serve(new Set(['mur.jpg']));
+    const second = await openPage(browser, server);
+    await second.page.click('#start-button');
+    await second.page.waitForSelector('#box[open]', {timeout: 30000});
+    const caption = await second.page.textContent('#box-caption');
+    const text = await second.page.textContent('#box-text');
+    const expected = "Texture ' data\\mur.jpg ' Loading Error (file don't exist)";
+    check(caption === 'Vorlen - ERROR', `the dialog's heading is "Vorlen - ERROR" (${caption})`);
+    check(text.includes(expected), `the dialog says ${expected} (${text})`);
+    check(second.consoleLines.some((line) => line.includes(expected)), 'the line is on the console');
+    await second.page.keyboard.press('Enter');
+    await second.page.waitForFunction(() => !document.getElementById('box').open, null, {timeout: 5000});
+    check(true, 'Enter answers the dialog');
+    await second.page.waitForFunction(() => document.body.dataset.lumivex === 'intro', null, {timeout: 10000});
+    check(true, 'the show goes on after it');
+    server.close();
+  } finally {
+    await browser.close();
+  }
+  console.log(failures === 0 ? 'page test: all passed' : `page test: ${failures} failed`);
+  process.exit(failures === 0 ? 0 : 1);
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
