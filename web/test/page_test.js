@@ -23,11 +23,25 @@ function check(ok, what) {
   if (!ok) ++failures;
 }
 
-// Serves `root`; a request for a file named in `hidden` is answered 404.
-function serve(hidden) {
+// The shipped module at speed 2 and 255 BPM (the XM header's default tempo and BPM at
+// bytes 76 and 78): its orders pass in about a second each, so the gallery comes soon.
+function fastModule() {
+  const bytes = Buffer.from(fs.readFileSync(path.join(root, 'data', 'lumivex.xm')));
+  bytes.writeUInt16LE(2, 76);
+  bytes.writeUInt16LE(255, 78);
+  return bytes;
+}
+
+// Serves `root`; a request for a file named in `hidden` is answered 404, one named in
+// `replaced` with those bytes.
+function serve(hidden, replaced = {}) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(root, name === '/' ? 'index.html' : name);
+    if (replaced[path.basename(file)]) {
+      response.writeHead(200, {'Content-Type': 'application/octet-stream'});
+      return response.end(replaced[path.basename(file)]);
+    }
     if (!file.startsWith(root) || hidden.has(path.basename(file)) || !fs.existsSync(file) ||
         fs.statSync(file).isDirectory()) {
       response.writeHead(404);
@@ -153,6 +167,48 @@ async function main() {
     check(true, 'Enter answers the dialog');
     await second.page.waitForFunction(() => document.body.dataset.lumivex === 'intro', null, {timeout: 10000});
     check(true, 'the show goes on after it');
+    server.close();
+
+    // The fast module: the music leads to the gallery at order 6; the keys steer it.
+    server = await serve(new Set(), {'lumivex.xm': fastModule()});
+    const third = await openPage(browser, server);
+    const gallery = third.page;
+    await gallery.click('#start-button');
+    const began = Date.now();
+    await gallery.waitForFunction(() => document.body.dataset.lumivex === 'gallery', null, {timeout: 60000});
+    check(true, `the music leads to the gallery (after ${((Date.now() - began) / 1000).toFixed(1)} s)`);
+    const hold = async (key, ms) => {
+      await gallery.keyboard.down(key);
+      await gallery.waitForTimeout(ms);
+      await gallery.keyboard.up(key);
+      await gallery.waitForTimeout(300);
+    };
+    await gallery.waitForTimeout(500);
+    const set1 = await readCanvas(gallery);
+    await gallery.waitForTimeout(450);
+    // The stars turn slowly on their own; a change of pictures moves far more than that.
+    const turning = meanDifference(set1, await readCanvas(gallery));
+    await hold('Digit2', 150);
+    const set2 = await readCanvas(gallery);
+    await hold('Digit3', 150);
+    const set3 = await readCanvas(gallery);
+    for (const [name, rgb] of [['set1', set1], ['set2', set2], ['set3', set3]]) {
+      fs.writeFileSync(path.join(root, `gallery-${name}-chromium.ppm`),
+                       Buffer.concat([Buffer.from('P6\n800 600\n255\n'), rgb]));
+    }
+    console.log(`     (the stars alone move ${turning.toFixed(2)} in 450 ms)`);
+    check(meanDifference(set1, set2) > 3 * turning + 2, `2 hangs the second set (${meanDifference(set1, set2).toFixed(2)})`);
+    check(meanDifference(set2, set3) > 3 * turning + 2, `3 takes the set down (${meanDifference(set2, set3).toFixed(2)})`);
+    await hold('ArrowLeft', 1000);
+    const turned = await readCanvas(gallery);
+    check(meanDifference(set3, turned) > 3 * turning + 2, `a held Left turns the room (${meanDifference(set3, turned).toFixed(2)})`);
+    fs.writeFileSync(path.join(root, 'gallery-chromium.ppm'),
+                     Buffer.concat([Buffer.from('P6\n800 600\n255\n'), turned]));
+    await gallery.keyboard.down('Escape');
+    await gallery.waitForTimeout(300);
+    await gallery.keyboard.up('Escape');
+    await gallery.waitForFunction(() => document.body.dataset.lumivex === 'ended', null, {timeout: 10000});
+    check(true, 'Escape ends the gallery');
     server.close();
   } finally {
     await browser.close();
