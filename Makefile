@@ -10,7 +10,7 @@ WEB_BUILD  ?= build-web
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test build deps configure fuzz clean windows test-windows \
-        test-sanitize test-bad-data test-valgrind test-long web serve-web test-web
+        test-sanitize test-bad-data test-valgrind test-long web serve-web test-web bench-web
 
 run: build
 	./$(BUILD)/lumivex
@@ -99,6 +99,13 @@ test-web: web
 	$(MAKE) --no-print-directory build
 	cd $(BUILD) && ctest -R Gl11Scenes --output-on-failure >/dev/null
 	node web/test/page_test.js $(WEB_BUILD) $(BUILD)/tests/gl11/frames/desktop/logo.ppm
+
+# Frames per second of each scene in headless Chromium against the native build, and
+# what the page transfers.
+bench-web: web build
+	cd web/test && npm install --no-audit --no-fund --silent
+	cmake --build $(BUILD) -j $(JOBS) --target frames_bench
+	node bench/web/web_bench.js $(WEB_BUILD) $(BUILD)/bench/frames/frames_bench
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(ASAN_BUILD) $(DEBUG_BUILD) $(WEB_BUILD)

@@ -3,6 +3,7 @@
 // one message pump and FramePass per animation frame, until Escape or a quit ends it.
 #include <emscripten.h>
 
+#include "platform/module_player.h"
 #include "platform/platform.h"
 #include "platform/web/web_internal.h"
 #include "resources/startup.h"
@@ -68,6 +69,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* lumivex_data_file(int index) {
   if (index >= 0 && index < kTextureCount) return kTextureFiles[index];
   if (index == kTextureCount) return kMusicFile;
   return nullptr;
+}
+
+// Moves the music to the start of `order`, as if it had got there: for bench/web, which
+// holds each scene of the intro in turn, and for the curious at the console.
+extern "C" EMSCRIPTEN_KEEPALIVE int lumivex_seek(int order) {
+  return running && ModuleMusicSetPosition(static_cast<uint32_t>(order) & 0xFFFFu) ? 1 : 0;
 }
 
 int main() {
