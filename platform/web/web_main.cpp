@@ -3,6 +3,9 @@
 // one message pump and FramePass per animation frame, until Escape or a quit ends it.
 #include <emscripten.h>
 
+#include <cstdio>
+#include <string>
+
 #include "platform/module_player.h"
 #include "platform/platform.h"
 #include "platform/web/web_internal.h"
@@ -18,6 +21,28 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kBits = 16;
 bool running = false;
+long logShown = 0;  // bytes of the error log already written to the console
+
+// Every new line of the error log ("Data\\VorlErrors.txt", in the memory file system)
+// goes to the browser console too.
+void EchoLog() {
+  FILE* log = PlatformOpenFile("Data\\VorlErrors.txt", "rb");
+  if (!log) return;
+  if (std::fseek(log, logShown, SEEK_SET) == 0) {
+    std::string line;
+    int c;
+    while ((c = std::fgetc(log)) != EOF) {
+      ++logShown;
+      if (c == '\n') {
+        EM_ASM({ console.log(UTF8ToString($0)); }, line.c_str());
+        line.clear();
+      } else if (c != '\r') {
+        line += static_cast<char>(c);
+      }
+    }
+  }
+  std::fclose(log);
+}
 
 void SwapWindow() {
   PlatformSwapBuffers(deviceContext);
@@ -35,6 +60,7 @@ void End() {
 }
 
 void Frame() {
+  EchoLog();
   if (WebBoxOpen()) return;  // as the desktop's modal box, it holds the show
   Message message;
   while (PlatformPeekMessage(&message)) {
@@ -53,7 +79,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int lumivex_start() {
   // The show's state as a fresh process has it, for a second start after an end.
   introPhase = 1;
   fullscreen = 1;
-  if (!CreateMainWindow(kTitle, kWidth, kHeight, kBits, fullscreen)) {
+  logShown = 0;  // the start-up writes the log afresh
+  const bool created = CreateMainWindow(kTitle, kWidth, kHeight, kBits, fullscreen);
+  EchoLog();
+  if (!created) {
     SetPhase("ended");
     return 0;
   }

@@ -123,6 +123,17 @@ async function main() {
     let server = await serve(new Set());
     const {page} = await openPage(browser, server);
     check(true, 'the page loads and says "ready"');
+    const box = async () => page.evaluate(() => {
+      const r = document.getElementById('canvas').getBoundingClientRect();
+      return [r.left, r.top, r.width, r.height, document.documentElement.scrollWidth,
+              document.documentElement.scrollHeight].map(Math.round).join(' ');
+    });
+    check(await box() === '0 0 800 600 800 600', `an 800 x 600 page is the canvas exactly (${await box()})`);
+    await page.setViewportSize({width: 1000, height: 600});
+    check(await box() === '100 0 800 600 1000 600', `a wider page letterboxes it (${await box()})`);
+    await page.setViewportSize({width: 400, height: 400});
+    check(await box() === '0 50 400 300 400 400', `a smaller one scales it, 4:3 kept (${await box()})`);
+    await page.setViewportSize({width: 800, height: 600});
     await page.click('#start-button');
     await page.waitForFunction(() => document.body.dataset.lumivex === 'intro', null, {timeout: 30000});
     check(true, 'the click starts the intro');
@@ -172,6 +183,8 @@ async function main() {
     check(caption === 'Vorlen - ERROR', `the dialog's heading is "Vorlen - ERROR" (${caption})`);
     check(text.includes(expected), `the dialog says ${expected} (${text})`);
     check(second.consoleLines.some((line) => line.includes(expected)), 'the line is on the console');
+    const logged = second.consoleLines.filter((line) => line.includes('qenLoadJPEGTexture')).length;
+    check(logged >= 2, `the log's line and the box's text both reach the console (${logged})`);
     await second.page.keyboard.press('Enter');
     await second.page.waitForFunction(() => !document.getElementById('box').open, null, {timeout: 5000});
     check(true, 'Enter answers the dialog');
