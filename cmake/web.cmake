@@ -13,3 +13,7 @@ set_target_properties(Lumivex::openmpt PROPERTIES
                       IMPORTED_LOCATION "${LUMIVEX_WEB_PREFIX}/lib/libopenmpt.a"
                       INTERFACE_INCLUDE_DIRECTORIES "${LUMIVEX_WEB_PREFIX}/include")
 set(GLU_LIBRARY "${LUMIVEX_WEB_PREFIX}/lib/libGLU.a")
+# libopenmpt reports a file that is no module by throwing, and the module player catches
+# it (a "Music File Not Found"); emscripten drops catching unless asked for it.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)

@@ -192,6 +192,19 @@ async function main() {
     check(true, 'the show goes on after it');
     server.close();
 
+    // A module that is no module: the desktop's report, and the show stays on the logo.
+    server = await serve(new Set(), {'lumivex.xm': Buffer.from('not a module '.repeat(64))});
+    const fourth = await openPage(browser, server);
+    await fourth.page.click('#start-button');
+    await fourth.page.waitForSelector('#box[open]', {timeout: 30000});
+    const musicText = await fourth.page.textContent('#box-text');
+    check(musicText.includes('Music File Not Found'), `a broken module is reported (${musicText.trim()})`);
+    await fourth.page.keyboard.press('Enter');
+    await fourth.page.waitForFunction(() => document.body.dataset.lumivex === 'intro', null, {timeout: 10000});
+    check(true, 'the show goes on, silent');
+    await fourth.page.close();
+    server.close();
+
     // The fast module: the music leads to the gallery at order 6; the keys steer it.
     server = await serve(new Set(), {'lumivex.xm': fastModule()});
     const third = await openPage(browser, server);
