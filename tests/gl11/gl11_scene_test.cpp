@@ -13,7 +13,7 @@
 
 #include "platform/gl_api.h"
 #include "tests/gl11/frame_file.h"
-#include "tests/gl11/gles_context.h"
+#include "platform/headless/headless_gl.h"
 #include "tests/gl11/scenes.h"
 
 namespace {
@@ -67,7 +67,7 @@ TEST(Gl11Scenes, EveryFrameMatchesDesktopGL) {
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
   // Never destroyed, as the desktop fixture: Mesa must not be torn down at exit.
-  static GlesContext* gles = new GlesContext(kWidth, kHeight);
+  static HeadlessGL* gles = new HeadlessGL(kWidth, kHeight, HeadlessGL::Api::kGles2);
   ASSERT_TRUE(gles->ok()) << gles->error();
   StartShow();
   ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

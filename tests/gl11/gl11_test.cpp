@@ -10,7 +10,7 @@
 #include "platform/gl11/gl11.h"
 #include "platform/gl11/gl11_enums.h"
 #include "platform/gl11/matrix.h"
-#include "tests/gl11/gles_context.h"
+#include "platform/headless/headless_gl.h"
 
 namespace {
 
@@ -18,10 +18,10 @@ using gl11::Vertex;
 
 class Gl11Test : public ::testing::Test {
  protected:
-  static GlesContext* context;
+  static HeadlessGL* context;
   void SetUp() override {
     // Made once and never destroyed: Mesa must not be torn down from exit handlers.
-    if (!context) context = new GlesContext(64, 64);
+    if (!context) context = new HeadlessGL(64, 64, HeadlessGL::Api::kGles2);
     ASSERT_TRUE(context->ok()) << context->error();
     context->MakeCurrent();
     gl11Reset();
@@ -34,9 +34,8 @@ class Gl11Test : public ::testing::Test {
   }
   // The colour at the middle of the 64 x 64 frame.
   std::vector<int> Centre() {
-    uint8_t rgba[4];
-    context->ReadPixel(32, 32, rgba);
-    return {rgba[0], rgba[1], rgba[2]};
+    const HeadlessGL::Pixel pixel = context->ReadPixel(32, 32);
+    return {pixel.r, pixel.g, pixel.b};
   }
   // A quad over the whole viewport (identity matrices), with texture coordinates.
   void FullQuad() {
@@ -58,7 +57,7 @@ class Gl11Test : public ::testing::Test {
   }
   static float TranslationX() { return Modelview()[12]; }
 };
-GlesContext* Gl11Test::context = nullptr;
+HeadlessGL* Gl11Test::context = nullptr;
 
 std::vector<Vertex> Numbered(int n) {
   std::vector<Vertex> v(static_cast<size_t>(n));
