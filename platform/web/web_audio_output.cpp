@@ -73,9 +73,11 @@ int64_t HeardFrame() {
   return std::clamp<int64_t>(heard, 0, static_cast<int64_t>(player.core.outputFrames));
 }
 
-// One thread: the audio callback never runs while other code does.
+// One thread: the audio callback never runs while other code does, so nothing is held.
 Lock::Lock() : held_(0) {}
 
-Lock::~Lock() {}
+Lock::~Lock() {
+  static_cast<void>(held_);
+}
 
 }  // namespace module_output
