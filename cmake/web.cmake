@@ -1,6 +1,12 @@
 # The browser build (emcmake cmake): the show's libraries from scripts/build-web-deps'
 # prefix, GL through platform/gl11 on WebGL 1.
-set(LUMIVEX_WEB_PREFIX "$ENV{HOME}/.cache/lumivex-web/prefix" CACHE PATH
+# The cache folder is the script's: $LUMIVEX_WEB_CACHE, else ~/.cache/lumivex-web.
+if(DEFINED ENV{LUMIVEX_WEB_CACHE} AND NOT "$ENV{LUMIVEX_WEB_CACHE}" STREQUAL "")
+  set(web_cache "$ENV{LUMIVEX_WEB_CACHE}")
+else()
+  set(web_cache "$ENV{HOME}/.cache/lumivex-web")
+endif()
+set(LUMIVEX_WEB_PREFIX "${web_cache}/prefix" CACHE PATH
     "Where scripts/build-web-deps installed libjpeg-turbo, libopenmpt and GLU")
 if(NOT EXISTS "${LUMIVEX_WEB_PREFIX}/.complete")
   message(FATAL_ERROR "No web libraries in ${LUMIVEX_WEB_PREFIX}: run scripts/build-web-deps")
