@@ -28,11 +28,15 @@ build: configure
 # The unit and end-to-end tests, then a short run of every fuzzer (a clang build of its own).
 # The Linux packages are made first so that their tests (ctest -L package) check them.
 # The Windows tests join in where the cross-built libraries are cached (they take a few
-# minutes to build once: scripts/build-windows-deps).
+# minutes to build once: scripts/build-windows-deps), the browser tests where the web
+# libraries are cached (scripts/build-web-deps) and Chromium is installed.
 test: build fuzz package
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@if bash scripts/build-windows-deps --check >/dev/null; then $(MAKE) --no-print-directory test-windows; \
 	else echo "make test: no cross-built Windows libraries; Windows tests not run (scripts/build-windows-deps)"; fi
+	@if bash scripts/build-web-deps --check >/dev/null && command -v chromium >/dev/null; then \
+	  $(MAKE) --no-print-directory test-web; \
+	else echo "make test: no web libraries in the cache or no chromium; browser tests not run (scripts/install-web-deps, scripts/build-web-deps)"; fi
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
