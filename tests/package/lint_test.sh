@@ -28,9 +28,10 @@ appstreamcli validate --no-net --pedantic "${metainfo[0]}" || fail "appstreamcli
 grep -q "<release version=\"$VERSION\"" "${metainfo[0]}" || fail "the metainfo names another release"
 grep -q '<screenshot type="default">' "${metainfo[0]}" || fail "the metainfo has no screenshot"
 
-# Nothing but the programs, their data, the desktop files, the man pages and the docs.
+# Nothing but the programs, their data (the viewer's glyph picture too), the desktop files,
+# the man pages and the docs.
 (cd "$WORK/root" && find . -type f | sed 's|^\./|/|' | LC_ALL=C sort) >"$WORK/files"
-grep -Ev '^(/usr/games/lumivex|/usr/bin/[^/]+|/usr/share/games/lumivex/data/[^/]+\.(jpg|xm)|/usr/share/applications/[^/]+\.desktop|/usr/share/metainfo/[^/]+\.metainfo\.xml|/usr/share/icons/hicolor/[0-9]+x[0-9]+/apps/lumivex\.png|/usr/share/man/man6/lumivex\.6\.gz|/usr/share/man/man1/[^/]+\.1\.gz|/usr/share/doc/lumivex/(copyright|changelog\.gz))$' \
+grep -Ev '^(/usr/games/lumivex|/usr/bin/[^/]+|/usr/share/games/lumivex/data/[^/]+\.(jpg|xm)|/usr/share/games/lumivex/viewer/font\.bmp|/usr/share/applications/[^/]+\.desktop|/usr/share/metainfo/[^/]+\.metainfo\.xml|/usr/share/icons/hicolor/[0-9]+x[0-9]+/apps/lumivex\.png|/usr/share/man/man6/lumivex\.6\.gz|/usr/share/man/man1/[^/]+\.1\.gz|/usr/share/doc/lumivex/(copyright|changelog\.gz))$' \
   "$WORK/files" >"$WORK/unexpected"
 [ ! -s "$WORK/unexpected" ] || fail "files the package should not hold: $(cat "$WORK/unexpected")"
 [ "$(grep -c '^/usr/share/games/lumivex/data/' "$WORK/files")" -eq 23 ] || fail "not 23 data files"
