@@ -6,10 +6,12 @@ FUZZ_BUILD ?= build-fuzz
 ASAN_BUILD ?= build-asan
 DEBUG_BUILD ?= build-debug
 WIN_BUILD  ?= build-win
+WEB_BUILD  ?= build-web
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test build deps configure fuzz clean windows test-windows \
-        test-sanitize test-bad-data test-valgrind test-long package test-package
+        test-sanitize test-bad-data test-valgrind test-long package test-package \
+        web serve-web test-web bench-web
 
 run: build
 	./$(BUILD)/lumivex
@@ -26,11 +28,15 @@ build: configure
 # The unit and end-to-end tests, then a short run of every fuzzer (a clang build of its own).
 # The Linux packages are made first so that their tests (ctest -L package) check them.
 # The Windows tests join in where the cross-built libraries are cached (they take a few
-# minutes to build once: scripts/build-windows-deps).
+# minutes to build once: scripts/build-windows-deps), the browser tests where the web
+# libraries are cached (scripts/build-web-deps) and Chromium is installed.
 test: build fuzz package
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@if bash scripts/build-windows-deps --check >/dev/null; then $(MAKE) --no-print-directory test-windows; \
 	else echo "make test: no cross-built Windows libraries; Windows tests not run (scripts/build-windows-deps)"; fi
+	@if bash scripts/build-web-deps --check >/dev/null && command -v chromium >/dev/null; then \
+	  $(MAKE) --no-print-directory test-web; \
+	else echo "make test: no web libraries in the cache or no chromium; browser tests not run (scripts/install-web-deps, scripts/build-web-deps)"; fi
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -86,5 +92,39 @@ package: deps
 test-package: package configure
 	cd $(BUILD) && ctest --output-on-failure -L package
 
+
+# The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm and data/,
+# a static folder any web server serves as it is (emscripten and its libraries first).
+WEB_ENV = NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch
+web:
+	@bash scripts/install-web-deps
+	@bash scripts/build-web-deps >/dev/null
+	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/obj -DCMAKE_BUILD_TYPE=Release \
+	  -DLUMIVEX_TESTS=OFF >/dev/null
+	$(WEB_ENV) cmake --build $(WEB_BUILD)/obj -j $(JOBS) --target lumivex
+	rm -rf $(WEB_BUILD)/data
+	mkdir -p $(WEB_BUILD)/data
+	cp web/index.html $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
+	cp data/*.jpg data/*.xm $(WEB_BUILD)/data/
+	@ls -l $(WEB_BUILD)/index.html $(WEB_BUILD)/lumivex.js $(WEB_BUILD)/lumivex.wasm
+
+serve-web: web
+	@echo "serve-web: http://127.0.0.1:8800/ (Ctrl+C stops)"
+	cd $(WEB_BUILD) && python3 -m http.server 8800 --bind 127.0.0.1
+
+# The page in headless Chromium; the logo is compared with the native build's frame.
+test-web: web
+	cd web/test && npm install --no-audit --no-fund --silent
+	$(MAKE) --no-print-directory build
+	cd $(BUILD) && ctest -R Gl11Scenes --output-on-failure >/dev/null
+	node web/test/page_test.js $(WEB_BUILD) $(BUILD)/tests/gl11/frames/desktop/logo.ppm
+
+# Frames per second of each scene in headless Chromium against the native build, and
+# what the page transfers.
+bench-web: web build
+	cd web/test && npm install --no-audit --no-fund --silent
+	cmake --build $(BUILD) -j $(JOBS) --target frames_bench
+	node bench/web/web_bench.js $(WEB_BUILD) $(BUILD)/bench/frames/frames_bench
+
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(ASAN_BUILD) $(DEBUG_BUILD) build-deb build-tarball dist
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(ASAN_BUILD) $(DEBUG_BUILD) $(WEB_BUILD) build-deb build-tarball dist

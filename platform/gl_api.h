@@ -1,5 +1,6 @@
 // OpenGL 1.1 and GLU, for every file that draws. On Windows gl.h expects a few macros
 // from windows.h; they are defined here instead, so drawing code stays free of it.
+// Built with LUMIVEX_GL_LAYER, the GL calls go to platform/gl11, GL 1.1 on ES 2.
 #pragma once
 
 #if defined(_WIN32) && !defined(APIENTRY)
@@ -29,4 +30,8 @@
 #ifdef LUMIVEX_DEFINED_CALLBACK
 #undef CALLBACK
 #undef LUMIVEX_DEFINED_CALLBACK
+#endif
+
+#ifdef LUMIVEX_GL_LAYER
+#include "platform/gl11/gl11_names.h"
 #endif

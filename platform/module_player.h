@@ -7,9 +7,9 @@
 // position). Every call is safe against the audio thread.
 //
 // Backends: one front end (platform/openmpt/module_player.cpp) on one libopenmpt core
-// (platform/openmpt/module_core.h) with two outputs, an SDL audio callback (platform/sdl)
-// and winmm's waveOut (platform/win32); and tests/support/fake_platform (a position the
-// test controls).
+// (platform/openmpt/module_core.h) with three outputs, an SDL audio callback
+// (platform/sdl), winmm's waveOut (platform/win32) and Web Audio (platform/web); and
+// tests/support/fake_platform (a position the test controls).
 #pragma once
 
 #include <cstddef>

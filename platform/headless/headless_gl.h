@@ -1,6 +1,8 @@
 // A headless OpenGL context for tests and offline rendering: Mesa's surfaceless EGL
 // platform with a framebuffer object (RGBA8 colour, 16-bit depth), so drawing code runs
-// against a real GL implementation without a display or a GPU.
+// against a real GL implementation without a display or a GPU. Desktop GL (a
+// compatibility profile) for the show; OpenGL ES 2 for the GL layer's tests
+// (platform/gl11), which is what the layer draws on in a browser.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +11,8 @@
 
 class HeadlessGL {
  public:
-  HeadlessGL(int width = 800, int height = 600);
+  enum class Api { kDesktop, kGles2 };
+  HeadlessGL(int width = 800, int height = 600, Api api = Api::kDesktop);
   ~HeadlessGL();
   HeadlessGL(const HeadlessGL&) = delete;
   HeadlessGL& operator=(const HeadlessGL&) = delete;
@@ -32,7 +35,9 @@ class HeadlessGL {
   bool ok_ = false;
   std::string error_;
   int width_, height_;
+  Api api_;
   void* display_ = nullptr;
   void* context_ = nullptr;
   unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
+  unsigned colourTexture_ = 0;  // ES 2's colour buffer
 };

@@ -3,8 +3,9 @@
 // the shared libopenmpt core: the offline switch, the argument checks and every call on
 // the core are the front end's. An output owns only its device, its audio thread and the
 // lock between that thread and the front end. Outputs: an SDL audio callback
-// (platform/sdl/sdl_audio_output.cpp) and winmm's waveOut
-// (platform/win32/waveout_module_player.cpp); a program links one.
+// (platform/sdl/sdl_audio_output.cpp), winmm's waveOut
+// (platform/win32/waveout_module_player.cpp) and Web Audio
+// (platform/web/web_audio_output.cpp); a program links one.
 #pragma once
 
 #include <cstdint>
