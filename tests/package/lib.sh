@@ -69,18 +69,26 @@ expect_banner_only() {
     fail "the log $1 holds more than the banner"
 }
 
+# run_tool NAME FOLDER BAD_OUTPUT COMPLAINT COMMAND...: COMMAND run in FOLDER, its output in
+# $WORK/NAME.out; fails where it fails, or where its output matches BAD_OUTPUT (grep).
+run_tool() {
+  local name=$1 folder=$2 bad=$3 complaint=$4
+  shift 4
+  (cd "$folder" && "$@") >"$WORK/$name.out" 2>&1 || {
+    cat "$WORK/$name.out" >&2
+    fail "the $name failed"
+  }
+  if grep -q "$bad" "$WORK/$name.out"; then
+    cat "$WORK/$name.out" >&2
+    fail "the $name $complaint"
+  fi
+}
+
 # expect_capture_reads_data FOLDER CAPTURE: a few frames captured offline from FOLDER
 # with no report of a missing picture or module.
 expect_capture_reads_data() {
-  (cd "$1" && "$2" --out "$WORK/clip.y4m" --seconds 0.05 --no-mux --quiet) \
-    >"$WORK/capture.out" 2>&1 || {
-    cat "$WORK/capture.out" >&2
-    fail "the capture failed"
-  }
-  if grep -q "Error\|Not Found" "$WORK/capture.out"; then
-    cat "$WORK/capture.out" >&2
-    fail "the capture did not find its data"
-  fi
+  run_tool capture "$1" "Error\|Not Found" "did not find its data" \
+    "$2" --out "$WORK/clip.y4m" --seconds 0.05 --no-mux --quiet
   [ -s "$WORK/clip.y4m" ] || fail "the capture wrote no video"
 }
 
@@ -88,14 +96,7 @@ expect_capture_reads_data() {
 # into a PNG headless, with its status line (its glyph picture found where it was put).
 expect_viewer_shot() {
   printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >"$WORK/triangle.obj"
-  (cd "$1" && "$2" "$WORK/triangle.obj" --shot "$WORK/view.png" --size 320x240) \
-    >"$WORK/view.out" 2>&1 || {
-    cat "$WORK/view.out" >&2
-    fail "the viewer failed"
-  }
-  if grep -q "no font" "$WORK/view.out"; then
-    cat "$WORK/view.out" >&2
-    fail "the viewer did not find its glyph picture"
-  fi
+  run_tool viewer "$1" "no font" "did not find its glyph picture" \
+    "$2" "$WORK/triangle.obj" --shot "$WORK/view.png" --size 320x240
   [ -s "$WORK/view.png" ] || fail "the viewer wrote no picture"
 }
