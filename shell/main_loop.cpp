@@ -1,8 +1,7 @@
-// The program's one loop on its one thread: a pending message, or else one frame.
+// The program's one loop on its one thread: every pending message, then one frame.
 #include "shell/main_loop.h"
 
 #include "platform/platform.h"
-#include "shell/frame_pass.h"
 #include "shell/gl_window.h"
 
 namespace {
@@ -12,34 +11,40 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kBits = 16;
 
-void SwapWindow() {
+}  // namespace
+
+bool ShowStart() {
+  fullscreen = 1;
+  return CreateMainWindow(kTitle, kWidth, kHeight, kBits, fullscreen);
+}
+
+bool ShowStep(FrameSwap swap, int* exitCode) {
+  Message message;
+  while (PlatformPeekMessage(&message)) {
+    if (message.message == kWmQuit) {
+      *exitCode = static_cast<int>(message.wParam);
+      return false;
+    }
+    PlatformDispatchMessage(&message);
+  }
+  return !FramePass(swap);
+}
+
+void SwapMainWindow() {
   PlatformSwapBuffers(deviceContext);
 }
 
-}  // namespace
+void ShowEnd() {
+  DestroyMainWindow();
+}
 
 int WinMain(void*, void*, char*, int) {
-  bool done = false;
-  Message message;
-  fullscreen = 1;
-  if (!CreateMainWindow(kTitle, kWidth, kHeight, kBits, fullscreen)) return 0;
-
+  if (!ShowStart()) return 0;
   // A quit carries its own code; ending on Escape is a normal end, code 0 (the last
   // message's wParam would often be the Escape key's code).
   int exitCode = 0;
-  while (!done) {
-    if (PlatformPeekMessage(&message)) {
-      if (message.message == kWmQuit) {
-        done = true;
-        exitCode = static_cast<int>(message.wParam);
-      } else {
-        PlatformDispatchMessage(&message);
-      }
-      continue;  // every pending message before the next frame
-    }
-    done = FramePass(SwapWindow);
+  while (ShowStep(SwapMainWindow, &exitCode)) {
   }
-
-  DestroyMainWindow();
+  ShowEnd();
   return exitCode;
 }

@@ -21,8 +21,8 @@
 #include "resources/music_player.h"
 #include "resources/show_files.h"
 #include "resources/startup.h"
-#include "shell/frame_pass.h"
 #include "shell/gl_window.h"
+#include "shell/main_loop.h"
 #include "shell/show_state.h"
 #include "show/intro.h"
 #include "tools/capture/frame_pipeline.h"
@@ -318,17 +318,20 @@ int RunCapture(const CaptureOptions& options) {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
   s.started = s.lastReport = Clock::now();
-  bool ended = false;
-  while (!s.stop && !ended && !interrupted) {
+  // The shell's own loop step; headless, no message ever waits, so each step is one
+  // frame pass.
+  bool going = true;
+  int exitCode = 0;
+  while (!s.stop && going && !interrupted) {
     // Keys for the next gallery frame; the intro reads none of them (Escape is not a
     // script key).
     HoldScriptKeys(script.KeysAt(s.galleryDone), keys);
     s.passBeganInIntro = introPhase == 1;
     s.swapsThisPass = 0;
-    ended = FramePass(CaptureSwap);
+    going = ShowStep(CaptureSwap, &exitCode);
   }
   ReportProgress(true);
-  MusicShutdown();
+  ShowEnd();  // the music first; there is no window to close
 
   if (s.pipeline) {
     std::string error;
