@@ -12,12 +12,15 @@
 //   GL context       PlatformCreateContext, PlatformMakeCurrent, PlatformDeleteContext
 //   messages         PlatformPeekMessage, PlatformDispatchMessage, PlatformPostQuitMessage,
 //                    PlatformDefWindowProc
-//   user             PlatformMessageBox, PlatformShowCursor
+//   user             PlatformMessageBox, PlatformMessageBoxOpen, PlatformShowCursor
 //   files            PlatformResolvePath, PlatformOpenFile
 //
 // Backends: platform/sdl (SDL2, the Linux build), platform/win32 (the Windows build),
+// platform/web (a browser page: canvas, WebGL through platform/gl11, DOM events),
 // platform/headless (no windows, boxes on the terminal: offline capture) and
-// tests/support/fake_platform (scripted, for unit tests).
+// tests/support/fake_platform (scripted, for unit tests). Each system's entry point
+// (main, WinMain, the page's calls) is the shell's, above this layer: a backend knows
+// nothing of the show.
 #pragma once
 
 #include <cstdint>
@@ -180,6 +183,9 @@ intptr_t PlatformDefWindowProc(WindowHandle window, uint32_t message, uintptr_t 
 // Returns kIdOk, kIdYes or kIdNo. The text also goes to standard error; without a
 // display it goes there only and counts as OK (No for a question).
 int PlatformMessageBox(const char* text, const char* caption, uint32_t type);
+// Whether a box is still waiting for its answer. Only a backend whose boxes cannot block
+// (a page has one thread) ever says so; the shell draws no frame meanwhile.
+bool PlatformMessageBoxOpen();
 // The Win32 display count: the cursor shows while the count is >= 0. Returns the new count.
 int PlatformShowCursor(bool show);
 

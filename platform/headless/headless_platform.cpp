@@ -75,6 +75,11 @@ int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   return (type & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
 }
 
+// Boxes here are lines on the terminal, answered at once.
+bool PlatformMessageBoxOpen() {
+  return false;
+}
+
 int PlatformShowCursor(bool show) {
   cursorCount += show ? 1 : -1;
   return cursorCount;

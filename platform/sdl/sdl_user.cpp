@@ -46,6 +46,11 @@ int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   return answer;
 }
 
+// SDL's box is modal: PlatformMessageBox returns once it is answered.
+bool PlatformMessageBoxOpen() {
+  return false;
+}
+
 int PlatformShowCursor(bool show) {
   sdl_platform::State& state = sdl_platform::Get();
   state.cursorCount += show ? 1 : -1;

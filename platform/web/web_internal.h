@@ -12,5 +12,3 @@ uint32_t VirtualKeyFromCode(const char* code);
 bool ShowUsesKey(uint32_t vk);
 // Queues a message for the window, as the desktop's event pump would.
 void WebPostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
-// Whether a message box is open on the page (no frame is drawn meanwhile).
-bool WebBoxOpen();

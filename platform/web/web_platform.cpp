@@ -61,10 +61,6 @@ void WebPostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   queue.push_back(m);
 }
 
-bool WebBoxOpen() {
-  return EM_ASM_INT({ return lumivexPage.boxOpen() ? 1 : 0; }) != 0;
-}
-
 bool PlatformRegisterClass(const char*, WindowProc proc) {
   windowProc = proc;
   return proc != nullptr;
@@ -172,6 +168,10 @@ int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
          text ? text : "");
   // The page cannot wait for the answer: OK, or No for a question, as without a display.
   return (type & kMbYesNo) == kMbYesNo ? kIdNo : kIdOk;
+}
+
+bool PlatformMessageBoxOpen() {
+  return EM_ASM_INT({ return lumivexPage.boxOpen() ? 1 : 0; }) != 0;
 }
 
 int PlatformShowCursor(bool show) {

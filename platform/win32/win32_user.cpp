@@ -19,6 +19,11 @@ int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   return answer;
 }
 
+// MessageBoxA is modal: PlatformMessageBox returns once it is answered.
+bool PlatformMessageBoxOpen() {
+  return false;
+}
+
 int PlatformShowCursor(bool show) {
   return ShowCursor(show ? TRUE : FALSE);
 }

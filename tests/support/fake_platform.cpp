@@ -180,6 +180,11 @@ int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   return kIdOk;
 }
 
+// A scripted box is answered as it is shown.
+bool PlatformMessageBoxOpen() {
+  return false;
+}
+
 int PlatformShowCursor(bool show) {
   state.cursorCount += show ? 1 : -1;
   fake::Record(show ? "ShowCursor 1" : "ShowCursor 0");
