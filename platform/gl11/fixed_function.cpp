@@ -95,16 +95,28 @@ void main() {
 }
 )";
 
+// Whether a shader compiled or a program linked (`status` of `object`); if not, GL's log
+// goes to standard error after `failure`. Shaders and programs ask through their own
+// pair of calls.
+using StatusQuery = void (*)(GLuint, GLenum, GLint*);
+using LogQuery = void (*)(GLuint, GLsizei, GLsizei*, GLchar*);
+bool Succeeded(GLuint object, GLenum status, StatusQuery query, LogQuery readLog,
+               const char* failure) {
+  GLint ok = GL_FALSE;
+  query(object, status, &ok);
+  if (ok) return true;
+  char log[1024] = {};
+  readLog(object, sizeof log, nullptr, log);
+  std::fprintf(stderr, "gl11: %s: %s\n", failure, log);
+  return false;
+}
+
 GLuint Compile(GLenum kind, const char* source) {
   const GLuint shader = glCreateShader(kind);
   glShaderSource(shader, 1, &source, nullptr);
   glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "gl11: shader does not compile: %s\n", log);
+  if (!Succeeded(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog,
+                 "shader does not compile")) {
     glDeleteShader(shader);
     return 0;
   }
@@ -130,12 +142,8 @@ bool FixedFunction::Prepare() {
   glLinkProgram(program_);
   glDeleteShader(vertex);
   glDeleteShader(fragment);
-  GLint linked = GL_FALSE;
-  glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-  if (!linked) {
-    char log[1024] = {};
-    glGetProgramInfoLog(program_, sizeof log, nullptr, log);
-    std::fprintf(stderr, "gl11: program does not link: %s\n", log);
+  if (!Succeeded(program_, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog,
+                 "program does not link")) {
     glDeleteProgram(program_);
     program_ = 0;
     failed_ = true;

@@ -21,20 +21,13 @@ Mat4 Multiply(const Mat4& a, const Mat4& b) {
   return out;
 }
 
+// Column by column, as the matrix is stored: the translation is the last column.
 Mat4 Translation(float x, float y, float z) {
-  Mat4 out = Identity();
-  out.m[12] = x;
-  out.m[13] = y;
-  out.m[14] = z;
-  return out;
+  return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1}};
 }
 
 Mat4 Scaling(float x, float y, float z) {
-  Mat4 out = Identity();
-  out.m[0] = x;
-  out.m[5] = y;
-  out.m[10] = z;
-  return out;
+  return {{x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}};
 }
 
 Mat4 Rotation(float angle, float x, float y, float z) {

@@ -13,24 +13,11 @@
 
 #include "platform/platform.h"
 
-// The layer's handles are Win32's handles: nothing is wrapped.
-inline HWND ToHwnd(WindowHandle window) {
-  return reinterpret_cast<HWND>(window);
-}
-inline WindowHandle FromHwnd(HWND window) {
-  return reinterpret_cast<WindowHandle>(window);
-}
-inline HDC ToHdc(DeviceContext dc) {
-  return reinterpret_cast<HDC>(dc);
-}
-inline DeviceContext FromHdc(HDC dc) {
-  return reinterpret_cast<DeviceContext>(dc);
-}
-inline HGLRC ToHglrc(RenderingContext context) {
-  return reinterpret_cast<HGLRC>(context);
-}
-inline RenderingContext FromHglrc(HGLRC context) {
-  return reinterpret_cast<RenderingContext>(context);
+// The layer's handles are Win32's handles, each way: nothing is wrapped, only the type
+// changes (Handle<HWND>(window), Handle<WindowHandle>(hwnd)).
+template <typename To, typename From>
+inline To Handle(From handle) {
+  return reinterpret_cast<To>(handle);
 }
 
 namespace win32_platform {

@@ -16,7 +16,7 @@ namespace {
 MSG lastPeeked{};
 
 bool SameMessage(const MSG& msg, const Message& message) {
-  return FromHwnd(msg.hwnd) == message.window && msg.message == message.message &&
+  return Handle<WindowHandle>(msg.hwnd) == message.window && msg.message == message.message &&
          msg.wParam == message.wParam && msg.lParam == message.lParam;
 }
 
@@ -27,7 +27,7 @@ bool PlatformPeekMessage(Message* message) {
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   lastPeeked = msg;
   if (message) {
-    message->window = FromHwnd(msg.hwnd);
+    message->window = Handle<WindowHandle>(msg.hwnd);
     message->message = msg.message;
     message->wParam = msg.wParam;
     message->lParam = msg.lParam;
@@ -40,7 +40,7 @@ intptr_t PlatformDispatchMessage(const Message* message) {
   MSG msg = lastPeeked;
   if (!SameMessage(msg, *message)) {
     msg = MSG{};
-    msg.hwnd = ToHwnd(message->window);
+    msg.hwnd = Handle<HWND>(message->window);
     msg.message = message->message;
     msg.wParam = message->wParam;
     msg.lParam = message->lParam;
@@ -56,5 +56,5 @@ void PlatformPostQuitMessage(int exitCode) {
 
 intptr_t PlatformDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
                                intptr_t lParam) {
-  return DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+  return DefWindowProcA(Handle<HWND>(window), message, wParam, lParam);
 }

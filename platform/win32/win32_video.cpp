@@ -13,7 +13,7 @@ WindowProc registeredProc = nullptr;
 // Win32 would call it directly; what the shell leaves alone it hands to DefWindowProcA.
 LRESULT CALLBACK ForwardingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!registeredProc) return DefWindowProcA(window, message, wParam, lParam);
-  return registeredProc(FromHwnd(window), message, wParam, lParam);
+  return registeredProc(Handle<WindowHandle>(window), message, wParam, lParam);
 }
 
 }  // namespace
@@ -92,53 +92,53 @@ WindowHandle PlatformCreateWindow(const char* className, const char* title, uint
                                   int width, int height) {
   HWND window = CreateWindowExA(0, className, title, style, 0, 0, width, height, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-  return FromHwnd(window);
+  return Handle<WindowHandle>(window);
 }
 
 void PlatformShowWindow(WindowHandle window) {
-  ShowWindow(ToHwnd(window), SW_SHOW);
-  SetForegroundWindow(ToHwnd(window));
-  SetFocus(ToHwnd(window));
+  ShowWindow(Handle<HWND>(window), SW_SHOW);
+  SetForegroundWindow(Handle<HWND>(window));
+  SetFocus(Handle<HWND>(window));
 }
 
 bool PlatformDestroyWindow(WindowHandle window) {
-  return DestroyWindow(ToHwnd(window)) != 0;
+  return DestroyWindow(Handle<HWND>(window)) != 0;
 }
 
 DeviceContext PlatformGetDC(WindowHandle window) {
   // GetDC(NULL) is the whole screen: never what the show means by its window's context.
   if (!window) return nullptr;
-  return FromHdc(GetDC(ToHwnd(window)));
+  return Handle<DeviceContext>(GetDC(Handle<HWND>(window)));
 }
 
 bool PlatformReleaseDC(WindowHandle window, DeviceContext dc) {
-  return ReleaseDC(ToHwnd(window), ToHdc(dc)) == 1;
+  return ReleaseDC(Handle<HWND>(window), Handle<HDC>(dc)) == 1;
 }
 
 int PlatformChoosePixelFormat(DeviceContext dc, const PixelFormatDescriptor* pfd) {
   if (!pfd) return 0;
   const PIXELFORMATDESCRIPTOR record = win32_platform::ToPixelFormatDescriptor(*pfd);
-  return ChoosePixelFormat(ToHdc(dc), &record);
+  return ChoosePixelFormat(Handle<HDC>(dc), &record);
 }
 
 bool PlatformSetPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor* pfd) {
   if (!pfd) return false;
   const PIXELFORMATDESCRIPTOR record = win32_platform::ToPixelFormatDescriptor(*pfd);
-  return SetPixelFormat(ToHdc(dc), format, &record) != 0;
+  return SetPixelFormat(Handle<HDC>(dc), format, &record) != 0;
 }
 
 bool PlatformSwapBuffers(DeviceContext dc) {
-  return SwapBuffers(ToHdc(dc)) != 0;
+  return SwapBuffers(Handle<HDC>(dc)) != 0;
 }
 
 RenderingContext PlatformCreateContext(DeviceContext dc) {
-  return FromHglrc(wglCreateContext(ToHdc(dc)));
+  return Handle<RenderingContext>(wglCreateContext(Handle<HDC>(dc)));
 }
 
 bool PlatformMakeCurrent(DeviceContext dc, RenderingContext context) {
-  return wglMakeCurrent(ToHdc(dc), ToHglrc(context)) != 0;
+  return wglMakeCurrent(Handle<HDC>(dc), Handle<HGLRC>(context)) != 0;
 }
 
 bool PlatformDeleteContext(RenderingContext context) {
-  return wglDeleteContext(ToHglrc(context)) != 0;
+  return wglDeleteContext(Handle<HGLRC>(context)) != 0;
 }

@@ -5,6 +5,28 @@
 
 #include "platform/gl_api.h"
 
+namespace {
+
+// What each feedback token stands for, and how many vertices follow it.
+constexpr int kCountFollows = -1;  // a polygon: its vertex count comes first
+struct TokenShape {
+  GLint token;
+  FeedbackPrimitive::Kind kind;
+  int vertices;
+};
+constexpr TokenShape kTokens[] = {
+    {GL_POINT_TOKEN, FeedbackPrimitive::kPoint, 1},
+    {GL_LINE_TOKEN, FeedbackPrimitive::kLine, 2},
+    {GL_LINE_RESET_TOKEN, FeedbackPrimitive::kLine, 2},
+    {GL_POLYGON_TOKEN, FeedbackPrimitive::kPolygon, kCountFollows},
+    {GL_BITMAP_TOKEN, FeedbackPrimitive::kBitmap, 1},
+    {GL_DRAW_PIXEL_TOKEN, FeedbackPrimitive::kPixels, 1},
+    {GL_COPY_PIXEL_TOKEN, FeedbackPrimitive::kPixels, 1},
+    {GL_PASS_THROUGH_TOKEN, FeedbackPrimitive::kPassThrough, 0},
+};
+
+}  // namespace
+
 std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()>& draw,
                                                int bufferFloats) {
   std::vector<GLfloat> buffer(bufferFloats);
@@ -30,39 +52,19 @@ std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()>& draw
   GLint at = 0;
   while (at < used) {
     const GLint token = static_cast<GLint>(buffer[at++]);
-    FeedbackPrimitive primitive{};
-    int count = 0;
-    switch (token) {
-      case GL_POINT_TOKEN:
-        primitive.kind = FeedbackPrimitive::kPoint;
-        count = 1;
-        break;
-      case GL_LINE_TOKEN:
-      case GL_LINE_RESET_TOKEN:
-        primitive.kind = FeedbackPrimitive::kLine;
-        count = 2;
-        break;
-      case GL_POLYGON_TOKEN:
-        primitive.kind = FeedbackPrimitive::kPolygon;
-        count = static_cast<int>(buffer[at++]);
-        break;
-      case GL_BITMAP_TOKEN:
-        primitive.kind = FeedbackPrimitive::kBitmap;
-        count = 1;
-        break;
-      case GL_DRAW_PIXEL_TOKEN:
-      case GL_COPY_PIXEL_TOKEN:
-        primitive.kind = FeedbackPrimitive::kPixels;
-        count = 1;
-        break;
-      case GL_PASS_THROUGH_TOKEN:
-        primitive.kind = FeedbackPrimitive::kPassThrough;
-        ++at;  // the pass-through value
-        break;
-      default:
-        ADD_FAILURE() << "unknown GL feedback token " << token << " at float " << at - 1;
-        return primitives;
+    const TokenShape* shape = nullptr;
+    for (const TokenShape& known : kTokens) {
+      if (known.token == token) shape = &known;
     }
+    if (!shape) {
+      ADD_FAILURE() << "unknown GL feedback token " << token << " at float " << at - 1;
+      return primitives;
+    }
+    FeedbackPrimitive primitive{};
+    primitive.kind = shape->kind;
+    int count = shape->vertices;
+    if (count == kCountFollows) count = static_cast<int>(buffer[at++]);
+    if (token == GL_PASS_THROUGH_TOKEN) ++at;  // the pass-through value
     if (count < 0 || at + static_cast<GLint>(count) * kVertexFloats > used) {
       ADD_FAILURE() << "GL feedback ends inside a primitive of " << count << " vertices";
       return primitives;

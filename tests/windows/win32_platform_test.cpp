@@ -131,7 +131,7 @@ TEST(Win32Class, RegisteringAgainKeepsTheClassAndTakesTheNewProcedure) {
   WindowHandle window = PlatformCreateWindow("LumivexTwice", "twice", kWsPopup, 64, 64);
   ASSERT_NE(window, nullptr);
   calls = 0;
-  SendMessageA(ToHwnd(window), WM_APP, 0, 0);
+  SendMessageA(Handle<HWND>(window), WM_APP, 0, 0);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(PlatformDestroyWindow(window));
   EXPECT_FALSE(PlatformDestroyWindow(window)) << "a window is destroyed once";
@@ -145,7 +145,7 @@ TEST(Win32Class, NoClassNoWindow) {
 }
 
 TEST_F(Win32Window, SentMessagesReachTheShowsProcedureWithTheirParameters) {
-  SendMessageA(ToHwnd(window_), WM_KEYDOWN, VK_RIGHT, 0x014D0001);
+  SendMessageA(Handle<HWND>(window_), WM_KEYDOWN, VK_RIGHT, 0x014D0001);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].window, window_);
   EXPECT_EQ(seen[0].message, kWmKeyDown);
@@ -154,8 +154,8 @@ TEST_F(Win32Window, SentMessagesReachTheShowsProcedureWithTheirParameters) {
 }
 
 TEST_F(Win32Window, MessagesComeOffTheQueueOneAtATimeAndAreTranslatedOnDispatch) {
-  PostMessageA(ToHwnd(window_), WM_KEYDOWN, 'A', 0x001E0001);
-  PostMessageA(ToHwnd(window_), WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001u));
+  PostMessageA(Handle<HWND>(window_), WM_KEYDOWN, 'A', 0x001E0001);
+  PostMessageA(Handle<HWND>(window_), WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001u));
 
   Message first;
   ASSERT_TRUE(PlatformPeekMessage(&first));
@@ -177,7 +177,7 @@ TEST_F(Win32Window, MessagesComeOffTheQueueOneAtATimeAndAreTranslatedOnDispatch)
 }
 
 TEST_F(Win32Window, CloseBecomesAQuitWithCodeZeroAndNoWindow) {
-  PostMessageA(ToHwnd(window_), WM_CLOSE, 0, 0);
+  PostMessageA(Handle<HWND>(window_), WM_CLOSE, 0, 0);
   PlatformPostQuitMessage(7);  // queued first: posted quits wait for the queue to empty
   const std::vector<Message> taken = Pump();
   std::vector<Message> quits;
@@ -196,24 +196,24 @@ TEST_F(Win32Window, CloseBecomesAQuitWithCodeZeroAndNoWindow) {
 TEST_F(Win32Window, WhatTheShowLeavesAloneIsTheDefaultProceduresWork) {
   // WM_SETTEXT and WM_GETTEXT are DefWindowProcA's: they only work through the layer's
   // default procedure.
-  ASSERT_TRUE(SetWindowTextA(ToHwnd(window_), "Lumivex by Tarnel"));
+  ASSERT_TRUE(SetWindowTextA(Handle<HWND>(window_), "Lumivex by Tarnel"));
   char title[64] = {};
-  EXPECT_EQ(GetWindowTextA(ToHwnd(window_), title, sizeof title), 17);
+  EXPECT_EQ(GetWindowTextA(Handle<HWND>(window_), title, sizeof title), 17);
   EXPECT_STREQ(title, "Lumivex by Tarnel");
   EXPECT_EQ(PlatformDefWindowProc(window_, WM_GETTEXTLENGTH, 0, 0), 17);
 }
 
 TEST_F(Win32Window, WindowIsHiddenUntilShownAndHasTheOuterSizeAsked) {
-  EXPECT_FALSE(IsWindowVisible(ToHwnd(window_)));
+  EXPECT_FALSE(IsWindowVisible(Handle<HWND>(window_)));
   RECT outer;
-  ASSERT_TRUE(GetWindowRect(ToHwnd(window_), &outer));
+  ASSERT_TRUE(GetWindowRect(Handle<HWND>(window_), &outer));
   EXPECT_EQ(outer.right - outer.left, 320);
   EXPECT_EQ(outer.bottom - outer.top, 240);
   RECT client;
-  ASSERT_TRUE(GetClientRect(ToHwnd(window_), &client));
+  ASSERT_TRUE(GetClientRect(Handle<HWND>(window_), &client));
   EXPECT_LT(client.bottom, 240) << "the frame and title come off the client area";
   PlatformShowWindow(window_);
-  EXPECT_TRUE(IsWindowVisible(ToHwnd(window_)));
+  EXPECT_TRUE(IsWindowVisible(Handle<HWND>(window_)));
 }
 
 TEST_F(Win32Window, DeviceContextIsTheWindowsOwnAndIsReleased) {
