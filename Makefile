@@ -93,8 +93,9 @@ test-package: package configure
 	cd $(BUILD) && ctest --output-on-failure -L package
 
 
-# The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm and data/,
-# a static folder any web server serves as it is (emscripten and its libraries first).
+# The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm, the sound
+# worklet lumivex-sound.js and data/: a static folder any web server serves as it is
+# (emscripten and its libraries first).
 WEB_ENV = NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch
 web:
 	@bash scripts/install-web-deps
@@ -104,7 +105,7 @@ web:
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/obj -j $(JOBS) --target lumivex
 	rm -rf $(WEB_BUILD)/data
 	mkdir -p $(WEB_BUILD)/data
-	cp web/index.html $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
+	cp web/index.html web/lumivex-sound.js $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
 	cp data/*.jpg data/*.xm $(WEB_BUILD)/data/
 	@ls -l $(WEB_BUILD)/index.html $(WEB_BUILD)/lumivex.js $(WEB_BUILD)/lumivex.wasm
 
