@@ -94,17 +94,21 @@ test-package: package configure
 
 
 # The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm, the sound
-# worklet lumivex-sound.js and data/: a static folder any web server serves as it is
-# (emscripten and its libraries first).
+# worklet lumivex-sound.js, the icon lumivex.png (the packages' own, painted by the native
+# make-icon) and data/: a static folder any web server serves as it is (emscripten and
+# its libraries first).
 WEB_ENV = NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch
-web:
+web: configure
 	@bash scripts/install-web-deps
 	@bash scripts/build-web-deps >/dev/null
 	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/obj -DCMAKE_BUILD_TYPE=Release \
 	  -DLUMIVEX_TESTS=OFF >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/obj -j $(JOBS) --target lumivex
-	rm -rf $(WEB_BUILD)/data
+	cmake --build $(BUILD) -j $(JOBS) --target make-icon >/dev/null
+	rm -rf $(WEB_BUILD)/data $(WEB_BUILD)/obj/icons
 	mkdir -p $(WEB_BUILD)/data
+	$(BUILD)/tools/make-icon/make-icon $(WEB_BUILD)/obj/icons lumivex
+	cp $(WEB_BUILD)/obj/icons/64x64/apps/lumivex.png $(WEB_BUILD)/lumivex.png
 	cp web/index.html web/lumivex-sound.js $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
 	cp data/*.jpg data/*.xm $(WEB_BUILD)/data/
 	@ls -l $(WEB_BUILD)/index.html $(WEB_BUILD)/lumivex.js $(WEB_BUILD)/lumivex.wasm
