@@ -29,14 +29,17 @@ build: configure
 # The Linux packages are made first so that their tests (ctest -L package) check them.
 # The Windows tests join in where the cross-built libraries are cached (they take a few
 # minutes to build once: scripts/build-windows-deps), the browser tests where the web
-# libraries are cached (scripts/build-web-deps) and Chromium is installed.
+# libraries are cached (scripts/build-web-deps) and Chromium or Firefox ESR is installed
+# (the page test says which browser it skipped).
 test: build fuzz package
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@if bash scripts/build-windows-deps --check >/dev/null; then $(MAKE) --no-print-directory test-windows; \
 	else echo "make test: no cross-built Windows libraries; Windows tests not run (scripts/build-windows-deps)"; fi
-	@if bash scripts/build-web-deps --check >/dev/null && command -v chromium >/dev/null; then \
+	@if ! bash scripts/build-web-deps --check >/dev/null; then \
+	  echo "make test: no web libraries in the cache; browser tests not run (scripts/build-web-deps)"; \
+	elif command -v chromium >/dev/null || command -v firefox-esr >/dev/null; then \
 	  $(MAKE) --no-print-directory test-web; \
-	else echo "make test: no web libraries in the cache or no chromium; browser tests not run (scripts/install-web-deps, scripts/build-web-deps)"; fi
+	else echo "make test: neither chromium nor firefox-esr; browser tests not run (scripts/install-web-deps)"; fi
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -117,7 +120,9 @@ serve-web: web
 	@echo "serve-web: http://127.0.0.1:8800/ (Ctrl+C stops)"
 	cd $(WEB_BUILD) && python3 -m http.server 8800 --bind 127.0.0.1
 
-# The page in headless Chromium; the logo is compared with the native build's frame.
+# The page in Chromium (headless) and Firefox ESR (on a private Xvfb, with a private
+# PulseAudio null sink), each where installed; the logo is compared with the native
+# build's frame. LUMIVEX_WEB_BROWSERS=firefox runs one of them.
 test-web: web
 	cd web/test && npm install --no-audit --no-fund --silent
 	$(MAKE) --no-print-directory build
