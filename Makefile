@@ -129,8 +129,9 @@ test-web: web
 	cd $(BUILD) && ctest -R Gl11Scenes --output-on-failure >/dev/null
 	node web/test/page_test.js $(WEB_BUILD) $(BUILD)/tests/gl11/frames/desktop/logo.ppm
 
-# Frames per second of each scene in headless Chromium against the native build, and
-# what the page transfers.
+# The page's own cost per scene in each browser (main-thread ms per frame, frames a
+# second against the same browser's floor), the native build's frame rate as information,
+# and what the page transfers.
 bench-web: web build
 	cd web/test && npm install --no-audit --no-fund --silent
 	cmake --build $(BUILD) -j $(JOBS) --target frames_bench
