@@ -31,16 +31,16 @@ std::string_view NextWord(std::string_view line, size_t* at) {
 
 // One number of a face corner ("12", "-3"). False for anything else, or for a number too
 // large for any list.
-bool ParseIndex(std::string_view text, long* value) {
+bool ParseIndex(std::string_view text, int64_t* value) {
   size_t i = 0;
   const bool negative = !text.empty() && text[0] == '-';
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
   if (i == text.size()) return false;
-  long number = 0;
+  int64_t number = 0;
   for (; i < text.size(); ++i) {
     const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-    if (digit > 9 || number > 99999999999L) return false;
-    number = number * 10 + static_cast<long>(digit);
+    if (digit > 9 || number > 99999999999LL) return false;
+    number = number * 10 + static_cast<int64_t>(digit);
   }
   *value = negative ? -number : number;
   return true;
@@ -215,19 +215,20 @@ size_t Reader::Floats(std::string_view line, size_t at, float* values, size_t* e
 
 // A corner of plain numbers that all exist ("12/7/3", "-4//1"), read in one pass; null for
 // anything else, which Corner then reads and says what is wrong with.
-const char* QuickCorner(const char* p, const char* end, const long counts[3], ObjCorner* corner) {
+const char* QuickCorner(const char* p, const char* end, const int64_t counts[3],
+                        ObjCorner* corner) {
   int32_t* slots[3] = {&corner->p, &corner->t, &corner->n};
   corner->p = corner->t = corner->n = -1;
   for (int part = 0;; ++p, ++part) {
     if (p < end && *p != '/') {
       const bool negative = *p == '-';
       p += negative;
-      long number = 0;
+      int64_t number = 0;
       int digits = 0;
       for (; p < end && static_cast<unsigned>(*p - '0') <= 9 && digits < 10; ++p, ++digits) {
         number = number * 10 + (*p - '0');
       }
-      const long resolved = negative ? counts[part] - number : number - 1;
+      const int64_t resolved = negative ? counts[part] - number : number - 1;
       if (digits == 0 || number == 0 || resolved < 0 || resolved >= counts[part]) return nullptr;
       *slots[part] = static_cast<int32_t>(resolved);
     } else if (part == 0) {
@@ -240,9 +241,9 @@ const char* QuickCorner(const char* p, const char* end, const long counts[3], Ob
 
 bool Reader::Face(std::string_view line, size_t at) {
   const char* const end = line.data() + line.size();
-  const long counts[3] = {static_cast<long>(mesh_->positions.size() / 3),
-                          static_cast<long>(mesh_->uvs.size() / 2),
-                          static_cast<long>(mesh_->normals.size() / 3)};
+  const int64_t counts[3] = {static_cast<int64_t>(mesh_->positions.size() / 3),
+                             static_cast<int64_t>(mesh_->uvs.size() / 2),
+                             static_cast<int64_t>(mesh_->normals.size() / 3)};
   const size_t first = mesh_->corners.size();
   for (;;) {
     while (at < line.size() && IsObjSpace(line[at])) ++at;
@@ -280,7 +281,7 @@ bool Reader::Corner(std::string_view word, ObjCorner* corner) {
   for (int i = 0; i < 3; ++i) {
     *slots[i] = -1;
     if (parts[i].empty() && i > 0) continue;  // "v//n", "v/t/", "v/", "v"
-    long raw = 0;
+    int64_t raw = 0;
     if (!ParseIndex(parts[i], &raw)) {
       return Fail(std::string("bad ") + kWhat[i] + " number in " + std::string(word));
     }
@@ -288,8 +289,8 @@ bool Reader::Corner(std::string_view word, ObjCorner* corner) {
       return Fail("face names " + std::string(kWhat[i]) + " 0 in " + std::string(word) +
                   ": OBJ numbers from 1");
     }
-    const long count = static_cast<long>(counts[i]);
-    const long resolved = raw > 0 ? raw - 1 : count + raw;
+    const int64_t count = static_cast<int64_t>(counts[i]);
+    const int64_t resolved = raw > 0 ? raw - 1 : count + raw;
     if (resolved >= 0 && resolved < count) {
       *slots[i] = static_cast<int32_t>(resolved);
     } else if (i == 0) {
