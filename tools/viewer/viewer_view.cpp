@@ -301,7 +301,7 @@ void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera,
     }
     SetToolkitPathMaterial();
   } else {
-    SetLightModelAmbient(0.25f);
+    SetLightModelAmbient(0.3f);
     EyeLights(model, display);
   }
   glTranslatef(0.0f, 0.0f, -distance);
