@@ -312,11 +312,14 @@ bool Reader::Statement(const std::vector<std::string_view>& w) {
   if (keyword == "o" || keyword == "g") {
     StartGroup();
   } else if (keyword == "usemtl") {
-    if (w.size() < 2) return Fail("usemtl needs a name");
-    UseMaterial(JoinObjWords(w, 1), line_);
+    // Some exporters write "usemtl" alone for faces of no material.
+    UseMaterial(w.size() < 2 ? "default" : JoinObjWords(w, 1), line_);
   } else if (keyword == "mtllib") {
-    if (w.size() < 2) return Fail("mtllib needs a file name");
-    MaterialLibrary(w);
+    if (w.size() < 2) {
+      Note("empty mtllib", "mtllib names no file" + OnLine());
+    } else {
+      MaterialLibrary(w);
+    }
   } else if (keyword == "s") {
     // Smoothing groups: normals come from the file's vn or from the crease angle.
   } else if (keyword == "l" || keyword == "p") {

@@ -47,8 +47,8 @@ struct ObjMesh {
 
 // Reads `text`. Without `readFile` the mtllib lines are passed over (plain materials).
 // False with "line N: ..." in *error for a face naming a vertex that does not exist or
-// numbering from 0, a bad number, a face of fewer than three corners, a statement missing
-// its values.
+// numbering from 0, a bad number, a face of fewer than three corners, a vertex or texture
+// coordinate missing its numbers. "usemtl" without a name means the material "default".
 bool ReadObj(const std::string& text, ObjMesh* mesh, std::string* error,
              const ObjFileReader& readFile = nullptr);
 
