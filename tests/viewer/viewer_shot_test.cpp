@@ -293,19 +293,19 @@ TEST(ViewerShotTest, ASphereShadesSmoothlyAndACubeShowsThreeFlatFaces) {
   EXPECT_GT(peaks[2] - peaks[1], 10);
 }
 
-// Pictures are told by their bytes: a PNG named wood.jpg is read; a file that is no picture
-// is named once and its material drawn plain.
+// Pictures are told by their bytes: a PNG named wood.jpg is read, whatever its size; a file
+// that is no picture is named once and its material drawn plain.
 TEST(ViewerShotTest, TexturesAreReadByTheirContentAndAnUnreadableOneIsDrawnPlain) {
   ScratchDir dir;
   const sphere_obj::Sphere sphere = MakeSphere(30, 60, 1.0f, "sphere.mtl");
   WriteFile("sphere.obj", Bytes().Text(sphere.obj).data);
   WriteFile("sphere.mtl",
             Bytes().Text("newmtl top\nmap_Kd wood.jpg\nnewmtl bottom\nmap_Kd bad.png\n").data);
-  const std::vector<uint8_t> green(3 * 16 * 16, 0);
-  std::vector<uint8_t> pixels = green;
+  // 15 x 9: neither side a power of two, and rows of an odd number of bytes.
+  std::vector<uint8_t> pixels(3 * 15 * 9, 0);
   for (size_t i = 1; i < pixels.size(); i += 3) pixels[i] = 220;
   std::string error;
-  ASSERT_TRUE(WriteViewPng("wood.jpg", pixels.data(), 16, 16, &error)) << error;
+  ASSERT_TRUE(WriteViewPng("wood.jpg", pixels.data(), 15, 9, &error)) << error;
   WriteFile("bad.png", Bytes().Text("newmtl not a picture\n").data);
   const ViewRun run = View("sphere.obj --shot shot.png --size 640x480");
   ASSERT_EQ(run.code, 0) << run.err;
