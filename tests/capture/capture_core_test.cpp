@@ -94,6 +94,12 @@ TEST(CaptureOptions, OutputsByTheirNames) {
     EXPECT_FALSE(Parse({"--out", unknown}, &o, &error)) << unknown;
     EXPECT_NE(error.find(unknown), std::string::npos) << error;
   }
+  // A folder that exists takes frames, dot or not (mktemp -d names them "tmp.XXXXXXXXXX").
+  const std::string folder = TempPath("frames.d");
+  std::filesystem::create_directory(folder);
+  EXPECT_TRUE(Parse({"--out", folder}, &o, &error)) << error;
+  EXPECT_EQ(o.format->kind, OutputKind::kFrames);
+  std::filesystem::remove(folder);
   // The usage the program prints with that error lists every format.
   for (const OutputFormat& format : kOutputFormats) {
     EXPECT_NE(CaptureUsage().find(format.codecs), std::string::npos) << format.codecs;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <numeric>
 
 namespace {
@@ -87,7 +88,10 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
       parsed.version = true;
     } else if (arg == "--out") {
       if (!value(&text)) return false;
-      parsed.format = FormatForPath(text);
+      // An existing folder takes frames whatever its name (mktemp -d gives "tmp.XXXX").
+      std::error_code ignored;
+      parsed.format =
+          std::filesystem::is_directory(text, ignored) ? &kOutputFormats[0] : FormatForPath(text);
       if (text.empty() || !parsed.format) {
         *error = "--out \"" + text + "\": no format of that name; --out takes one of the " +
                  "formats listed below (end a folder's name with / where it holds a dot)";

@@ -32,9 +32,9 @@ constexpr OutputFormat kOutputFormats[] = {
      "libx264", "aac", 48000},
 };
 
-// The format an --out path names: a known extension (any case), or the folder of frames
-// for a path that ends with '/' or whose last part has no extension. Null for any other
-// extension.
+// The format an --out path names by itself: a known extension (any case), or the folder
+// of frames for a path that ends with '/' or whose last part has no extension. Null for
+// any other extension. (The options take an existing folder for frames whatever its name.)
 const OutputFormat* FormatForPath(const std::string& path);
 
 // The formats, one a line, for the usage text and the errors that list them.
