@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,10 @@ struct SyncCase {
   const char* fps;
 };
 
+void PrintTo(const SyncCase& c, std::ostream* out) {
+  *out << c.extension << " at " << c.fps;
+}
+
 class EncodedSync : public testing::TestWithParam<SyncCase> {};
 
 TEST_P(EncodedSync, SoundAndTheCutLandWhereTheyLieInALosslessCapture) {
@@ -245,6 +250,22 @@ INSTANTIATE_TEST_SUITE_P(Containers, EncodedSync,
                            std::replace(name.begin(), name.end(), '/', '_');
                            return name;
                          });
+
+TEST(EncodedCapture, TwoRunsGiveTheSameBytes) {
+  SKIP_WITHOUT_ENCODING();
+  TempFolder out;
+  for (const char* extension : {".mp4", ".webm", ".mkv"}) {
+    for (const char* run : {"a", "b"}) {
+      ASSERT_EQ(
+          Capture("--size 64x48 --seconds 0.5 --out " + Quote(out / (std::string(run) + extension)))
+              .code,
+          0);
+    }
+    EXPECT_TRUE(ReadAll(out / (std::string("a") + extension)) ==
+                ReadAll(out / (std::string("b") + extension)))
+        << extension;
+  }
+}
 
 TEST(EncodedCapture, AnInterruptedCaptureIsAFinishedVideoOfTheFramesWritten) {
   SKIP_WITHOUT_ENCODING();

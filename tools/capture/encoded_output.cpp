@@ -99,6 +99,8 @@ class EncodedOutput : public CaptureOutput {
       *error = path + ": this FFmpeg build has no " + format.muxer + " muxer";
       return false;
     }
+    // Matroska's identifiers are otherwise random: the same capture gives the same bytes.
+    muxer_->flags |= AVFMT_FLAG_BITEXACT;
     if (!OpenVideo(videoCodec, width, height, rate, error) ||
         !OpenAudio(audioCodec, format, error)) {
       Release();
