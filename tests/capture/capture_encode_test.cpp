@@ -308,18 +308,23 @@ TEST(EncodedCapture, AnInterruptedCaptureIsAFinishedVideoOfTheFramesWritten) {
 
 TEST(EncodedCapture, AFullDiskIsReportedAndLeavesNoFile) {
   SKIP_WITHOUT_ENCODING();
-  TempFolder out, notes;
   // A file size limit (64 blocks) stands in for a full disk: the write fails (EFBIG) as it
-  // would with ENOSPC. Six seconds of sound alone are over 100 KB.
-  const int code = Shell("cd " + Quote(ShowFolder().str()) + " && ulimit -f 64 && " +
-                         Quote(LUMIVEX_CAPTURE) + " --quiet --size 160x120 --seconds 6 --out " +
-                         Quote(out / "x.mp4") + " >/dev/null 2>" + Quote(notes / "err"));
-  const std::vector<uint8_t> bytes = ReadAll(notes / "err");
-  const std::string err(bytes.begin(), bytes.end());
-  EXPECT_EQ(code, 1);
-  EXPECT_NE(err.find(out / "x.mp4"), std::string::npos) << err;
-  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
-  EXPECT_TRUE(fs::is_empty(out.str()));
+  // would with ENOSPC. Six seconds of sound alone are over 100 KB. The lossless outputs
+  // are held to the same; an 800 x 600 frame fails half written as a PNG.
+  for (const char* name : {"x.mp4", "x.y4m", "frames/"}) {
+    TempFolder out, notes;
+    const std::string size = name[0] == 'f' ? "800x600" : "160x120";
+    const int code =
+        Shell("cd " + Quote(ShowFolder().str()) + " && ulimit -f 64 && " + Quote(LUMIVEX_CAPTURE) +
+              " --quiet --size " + size + " --seconds 6 --out " + Quote(out / name) +
+              " >/dev/null 2>" + Quote(notes / "err"));
+    const std::vector<uint8_t> bytes = ReadAll(notes / "err");
+    const std::string err(bytes.begin(), bytes.end());
+    EXPECT_EQ(code, 1) << name;
+    EXPECT_NE(err.find(out.str()), std::string::npos) << err;
+    EXPECT_NE(err.find("File too large"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_empty(out.str())) << name;
+  }
 }
 
 TEST(EncodedCapture, AnOutputThatCannotBeMadeIsNamedAndNothingIsDrawn) {

@@ -66,9 +66,10 @@ class FramesOutput : public LosslessOutput {
     paths_ = PathsFor(options);
     width_ = options.width;
     height_ = options.height;
-    const std::string& folder = options.out;
+    folder_ = options.out;
+    const std::string& folder = folder_;
     std::error_code code;
-    fs::create_directories(folder, code);
+    madeFolder_ = fs::create_directories(folder, code);
     if (code || !fs::is_directory(folder)) {
       *error = folder + ": cannot make the folder" + (code ? " (" + code.message() + ")" : "");
       return false;
@@ -101,8 +102,8 @@ class FramesOutput : public LosslessOutput {
       }
     }
     const std::string path = FramePath(paths_, index);
+    begun_ = index + 1;  // a frame that fails may be half written: it goes too
     if (!WritePng(path, rgb_.data(), width_, height_, error)) return false;
-    written_ = index + 1;
     pictureBytes_ += FileSize(path);
     bytes_ = pictureBytes_ + soundBytes();
     return WriteSound(frame, error);
@@ -111,14 +112,18 @@ class FramesOutput : public LosslessOutput {
   bool Close(std::string* error) override { return CloseSound(error); }
 
   void Discard() override {
-    for (int64_t i = 0; i < written_; ++i) std::remove(FramePath(paths_, i).c_str());
+    for (int64_t i = 0; i < begun_; ++i) std::remove(FramePath(paths_, i).c_str());
     DiscardSound();
+    std::error_code ignored;
+    if (madeFolder_) fs::remove(folder_, ignored);  // only when nothing else is in it
   }
 
  private:
   CapturePaths paths_;
+  std::string folder_;
+  bool madeFolder_ = false;  // this run made the folder
   int width_ = 0, height_ = 0;
-  int64_t written_ = 0;
+  int64_t begun_ = 0;  // frames whose file was begun
   uint64_t pictureBytes_ = 0;
   std::vector<uint8_t> rgb_;
 };
