@@ -76,9 +76,7 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 
 class EncodedOutput : public CaptureOutput {
  public:
-  ~EncodedOutput() override {
-    if (muxer_) Discard();
-  }
+  ~EncodedOutput() override { Discard(); }
 
   bool Open(const OutputFormat& format, const std::string& path, int width, int height,
             FrameRate rate, std::string* error) {
@@ -113,6 +111,7 @@ class EncodedOutput : public CaptureOutput {
       Release();
       return false;
     }
+    begun_ = true;
     // The index at the front, so a browser plays the file while it loads and seeks in it.
     AVDictionary* options = nullptr;
     if (format.muxer == std::string("mp4")) {
@@ -164,17 +163,17 @@ class EncodedOutput : public CaptureOutput {
     Release();
     if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
       *error = path_ + ": " + AvError(AVERROR(errno));
-      std::remove(temporary_.c_str());
+      Discard();
       return false;
     }
+    begun_ = false;  // the file is finished under its own name
     return true;
   }
 
   void Discard() override {
-    if (!muxer_) return;
-    const bool opened = muxer_->pb != nullptr;
     Release();
-    if (opened) std::remove(temporary_.c_str());
+    if (begun_) std::remove(temporary_.c_str());
+    begun_ = false;
   }
 
  private:
@@ -363,6 +362,7 @@ class EncodedOutput : public CaptureOutput {
   }
 
   std::string path_, temporary_;
+  bool begun_ = false;  // the temporary file exists
   AVFormatContext* muxer_ = nullptr;
   CodecPtr video_, audio_;
   AVStream* videoStream_ = nullptr;
