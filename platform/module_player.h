@@ -28,9 +28,10 @@ bool ModuleDeviceInit(int device, uint32_t frequency);
 // the samples rendered. Used by the capture program and the tests.
 bool ModuleDeviceInitOffline(uint32_t frequency);
 // With `offline` true, every later ModuleDeviceInit opens the offline mode instead of an
-// output device, so the show's own start-up (MusicLoad) plays into ModuleRender. Set by
-// the capture program before start-up; off by default.
-void ModuleSelectOffline(bool offline);
+// output device, so the show's own start-up (MusicLoad) plays into ModuleRender; at
+// `frequency` Hz where it is not 0 (a video's own sound rate), else at the rate asked
+// for. Set by the capture program before start-up; off by default.
+void ModuleSelectOffline(bool offline, uint32_t frequency = 0);
 // Stops playback, releases the module and the device. Harmless when nothing was opened.
 void ModuleDeviceFree();
 // True while the open device has not started and never will: a page's sound that the

@@ -9,7 +9,8 @@
 //   window           PlatformCreateWindow, PlatformShowWindow, PlatformDestroyWindow
 //   device context   PlatformGetDC, PlatformReleaseDC, PlatformChoosePixelFormat,
 //                    PlatformSetPixelFormat, PlatformSwapBuffers
-//   GL context       PlatformCreateContext, PlatformMakeCurrent, PlatformDeleteContext
+//   GL context       PlatformCreateContext, PlatformMakeCurrent, PlatformDeleteContext,
+//                    PlatformGetProcAddress
 //   messages         PlatformPeekMessage, PlatformDispatchMessage, PlatformPostQuitMessage,
 //                    PlatformDefWindowProc
 //   user             PlatformMessageBox, PlatformMessageBoxOpen, PlatformShowCursor
@@ -167,6 +168,9 @@ RenderingContext PlatformCreateContext(DeviceContext dc);
 // Null dc and context release the current context.
 bool PlatformMakeCurrent(DeviceContext dc, RenderingContext context);
 bool PlatformDeleteContext(RenderingContext context);
+// wglGetProcAddress: a GL function of the current context beyond what the system's GL
+// library exports by name (buffer objects and the like); null where the context has none.
+void* PlatformGetProcAddress(const char* name);
 
 // Takes one pending message off the queue (PM_REMOVE); false when none is pending.
 // Key messages arrive already translated: WM_KEYDOWN/UP with virtual-key codes, and

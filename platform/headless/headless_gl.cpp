@@ -35,6 +35,10 @@ Fn Load(const char* name) {
 
 }  // namespace
 
+void* HeadlessGL::ProcAddress(const char* name) {
+  return reinterpret_cast<void*>(eglGetProcAddress(name));
+}
+
 HeadlessGL::HeadlessGL(int width, int height, Api api) : width_(width), height_(height), api_(api) {
   const bool gles = api == Api::kGles2;
   auto getPlatformDisplay = Load<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");

@@ -22,6 +22,8 @@ class HeadlessGL {
   int width() const { return width_; }
   int height() const { return height_; }
   void MakeCurrent();
+  // A GL function of the current context by name (eglGetProcAddress); null if none.
+  static void* ProcAddress(const char* name);
 
   // RGBA of one pixel; (0, 0) is the lower left corner, as glReadPixels counts.
   struct Pixel {

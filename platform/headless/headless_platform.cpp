@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/headless/headless_gl.h"
 #include "platform/platform.h"
 
 namespace {
@@ -52,6 +53,9 @@ bool PlatformMakeCurrent(DeviceContext, RenderingContext) {
 }
 bool PlatformDeleteContext(RenderingContext) {
   return true;
+}
+void* PlatformGetProcAddress(const char* name) {
+  return HeadlessGL::ProcAddress(name);
 }
 
 bool PlatformPeekMessage(Message*) {

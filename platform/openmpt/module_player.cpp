@@ -12,6 +12,7 @@ namespace {
 
 // Chosen before start-up and kept across ModuleDeviceFree.
 bool offlineSelected = false;
+uint32_t offlineFrequency = 0;  // 0: the rate ModuleDeviceInit is asked for
 
 bool Initialised() {
   return module_output::DeviceOpen() || Core().offline;
@@ -20,7 +21,9 @@ bool Initialised() {
 }  // namespace
 
 bool ModuleDeviceInit(int device, uint32_t frequency) {
-  if (offlineSelected) return ModuleDeviceInitOffline(frequency);
+  if (offlineSelected) {
+    return ModuleDeviceInitOffline(offlineFrequency ? offlineFrequency : frequency);
+  }
   ModuleDeviceFree();
   if (frequency == 0) return false;
   return module_output::Open(device, frequency);
@@ -31,8 +34,9 @@ bool ModuleDeviceInitOffline(uint32_t frequency) {
   return module_core::OpenOffline(Core(), frequency);
 }
 
-void ModuleSelectOffline(bool offline) {
+void ModuleSelectOffline(bool offline, uint32_t frequency) {
   offlineSelected = offline;
+  offlineFrequency = frequency;
 }
 
 void ModuleDeviceFree() {

@@ -289,3 +289,7 @@ bool PlatformDeleteContext(RenderingContext context) {
   delete context;
   return true;
 }
+
+void* PlatformGetProcAddress(const char* name) {
+  return SDL_GL_GetProcAddress(name);
+}

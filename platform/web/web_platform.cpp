@@ -142,6 +142,11 @@ bool PlatformDeleteContext(RenderingContext context) {
   return emscripten_webgl_destroy_context(handle) == EMSCRIPTEN_RESULT_SUCCESS;
 }
 
+// The page draws through the GL 1.1 layer (platform/gl11), which hands out nothing beyond 1.1.
+void* PlatformGetProcAddress(const char*) {
+  return nullptr;
+}
+
 bool PlatformPeekMessage(Message* message) {
   if (queue.empty()) return false;
   *message = queue.front();

@@ -142,3 +142,15 @@ bool PlatformMakeCurrent(DeviceContext dc, RenderingContext context) {
 bool PlatformDeleteContext(RenderingContext context) {
   return wglDeleteContext(Handle<HGLRC>(context)) != 0;
 }
+
+void* PlatformGetProcAddress(const char* name) {
+  // wglGetProcAddress knows only what goes beyond GL 1.1 (and some drivers answer 1, 2, 3
+  // or -1 for "none"); opengl32.dll exports the 1.1 functions themselves.
+  PROC proc = wglGetProcAddress(name);
+  const intptr_t value = reinterpret_cast<intptr_t>(proc);
+  if (value == 0 || value == 1 || value == 2 || value == 3 || value == -1) {
+    HMODULE library = GetModuleHandleA("opengl32.dll");
+    proc = library ? GetProcAddress(library, name) : nullptr;
+  }
+  return reinterpret_cast<void*>(proc);
+}

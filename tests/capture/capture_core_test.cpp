@@ -1,20 +1,26 @@
-// The capture's parts without GL: options, key scripts, the sound clock, and the PNG,
-// Y4M and WAVE writers checked byte by byte.
+// The capture's parts without GL: options, key scripts, the sound clock, the PNG, Y4M and
+// WAVE writers checked byte by byte, and the encoded output's refusals.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
 #include "tests/capture/png_decode.h"
 #include "tools/capture/capture_options.h"
+#ifdef LUMIVEX_CAPTURE_ENCODE
+#include "tools/capture/encoded_output.h"
+#endif
 #include "tools/capture/frame_pipeline.h"
 #include "tools/capture/key_script.h"
 #include "tools/capture/png_writer.h"
@@ -44,24 +50,78 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
   CaptureOptions o;
   std::string error;
   ASSERT_TRUE(Parse({"--out", "frames/"}, &o, &error)) << error;
-  EXPECT_EQ(o.fps, 60);
+  EXPECT_EQ(o.rate.num, 60);
+  EXPECT_EQ(o.rate.den, 1);
   EXPECT_EQ(o.width, 800);
   EXPECT_EQ(o.height, 600);
   EXPECT_EQ(o.frames, -1);
-  EXPECT_FALSE(o.video);
+  EXPECT_EQ(o.format->kind, OutputKind::kFrames);
   const CapturePaths dir = PathsFor(o);
   EXPECT_EQ(FramePath(dir, 0), "frames/frame_000000.png");
   EXPECT_EQ(FramePath(dir, 1234567), "frames/frame_1234567.png");
   EXPECT_EQ(dir.wav, "frames/audio.wav");
 
   ASSERT_TRUE(Parse({"--out", "out/Show.Y4M", "--fps", "30", "--size", "640x360"}, &o, &error));
-  EXPECT_TRUE(o.video);
-  EXPECT_EQ(o.fps, 30);
+  EXPECT_EQ(o.format->kind, OutputKind::kY4m);
+  EXPECT_EQ(o.rate.num, 30);
   EXPECT_EQ(o.width, 640);
   EXPECT_EQ(o.height, 360);
-  const CapturePaths video = PathsFor(o);
-  EXPECT_EQ(video.wav, "out/Show.wav");
-  EXPECT_EQ(video.mp4, "out/Show.mp4");
+  EXPECT_EQ(PathsFor(o).wav, "out/Show.wav");
+}
+
+// The output's name says what it is: a folder, or a file by its extension in any case.
+TEST(CaptureOptions, OutputsByTheirNames) {
+  const std::vector<std::pair<std::string, std::string>> named = {
+      {"show.mp4", ".mp4"}, {"Show.MP4", ".mp4"}, {"a/b.webm", ".webm"},
+      {"clip.mkv", ".mkv"}, {"v.y4m", ".y4m"},    {"frames", "/"},
+      {"runs/v1.2/", "/"},  {".hidden", "/"},     {"x.y/frames", "/"},
+  };
+  for (const auto& [path, extension] : named) {
+    CaptureOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--out", path}, &o, &error)) << path << ": " << error;
+    EXPECT_EQ(o.format->extension, extension) << path;
+  }
+  CaptureOptions o;
+  std::string error;
+  // Encoded outputs sound at 48 kHz (800 sound frames a frame at 60), the lossless at the
+  // show's 44.1 kHz.
+  ASSERT_TRUE(Parse({"--out", "a.webm"}, &o, &error));
+  EXPECT_EQ(o.format->soundRate, 48000u);
+  EXPECT_EQ(PathsFor(o).video, "a.webm");
+  EXPECT_EQ(PathsFor(o).wav, "");  // the sound is inside
+  for (const char* unknown : {"show.avi", "show.mp4.bak", "runs/v1.2"}) {
+    EXPECT_FALSE(Parse({"--out", unknown}, &o, &error)) << unknown;
+    EXPECT_NE(error.find(unknown), std::string::npos) << error;
+  }
+  // A folder that exists takes frames, dot or not (mktemp -d names them "tmp.XXXXXXXXXX").
+  const std::string folder = TempPath("frames.d");
+  std::filesystem::create_directory(folder);
+  EXPECT_TRUE(Parse({"--out", folder}, &o, &error)) << error;
+  EXPECT_EQ(o.format->kind, OutputKind::kFrames);
+  std::filesystem::remove(folder);
+  // The usage the program prints with that error lists every format.
+  for (const OutputFormat& format : kOutputFormats) {
+    EXPECT_NE(CaptureUsage().find(format.codecs), std::string::npos) << format.codecs;
+  }
+}
+
+TEST(CaptureOptions, RatesWholeOrAsFractions) {
+  CaptureOptions o;
+  std::string error;
+  const std::vector<std::tuple<std::string, int, int>> rates = {
+      {"24", 24, 1}, {"60000/1001", 60000, 1001}, {"30000/1001", 30000, 1001}, {"120/2", 60, 1},
+      {"1", 1, 1},   {"240/1", 240, 1},
+  };
+  for (const auto& [text, num, den] : rates) {
+    ASSERT_TRUE(Parse({"--out", "a.mp4", "--fps", text}, &o, &error)) << text << ": " << error;
+    EXPECT_EQ(o.rate.num, num) << text;
+    EXPECT_EQ(o.rate.den, den) << text;
+  }
+  for (const char* bad : {"0", "241", "6O", "29.97", "1/2", "60/0", "/1001", "60/", "1000/1",
+                          "60000/-1001", "1234567/1", "60 "}) {
+    EXPECT_FALSE(Parse({"--out", "a.mp4", "--fps", bad}, &o, &error)) << bad;
+  }
 }
 
 TEST(CaptureOptions, SecondsBecomeWholeFramesAtTheChosenRate) {
@@ -72,6 +132,8 @@ TEST(CaptureOptions, SecondsBecomeWholeFramesAtTheChosenRate) {
   EXPECT_EQ(o.frames, 60);
   ASSERT_TRUE(Parse({"--out", "a.y4m", "--seconds", "0.001"}, &o, &error));
   EXPECT_EQ(o.frames, 1);  // never zero frames
+  ASSERT_TRUE(Parse({"--out", "a.mp4", "--seconds", "10", "--fps", "30000/1001"}, &o, &error));
+  EXPECT_EQ(o.frames, 300);  // 299.7
 }
 
 TEST(CaptureOptions, RefusesBadArguments) {
@@ -80,9 +142,6 @@ TEST(CaptureOptions, RefusesBadArguments) {
   const std::vector<std::vector<std::string>> bad = {
       {},                                       // no output
       {"--out"},                                // value missing
-      {"--out", "a.y4m", "--fps", "0"},         // too slow
-      {"--out", "a.y4m", "--fps", "241"},       // too fast
-      {"--out", "a.y4m", "--fps", "6O"},        // not a number
       {"--out", "a.y4m", "--size", "801x600"},  // odd width: no 4:2:0
       {"--out", "a.y4m", "--size", "800"},      // no height
       {"--out", "a.y4m", "--size", "8x8"},      // too small
@@ -90,6 +149,7 @@ TEST(CaptureOptions, RefusesBadArguments) {
       {"--out", "a.y4m", "--seconds", "2s"},    // trailing junk
       {"--out", "a.y4m", "--seconds", "nan"},   // not a length
       {"--out", "a.y4m", "--frobnicate"},       // unknown
+      {"--out", ""},                            // no name
   };
   for (const auto& args : bad) {
     error.clear();
@@ -100,46 +160,33 @@ TEST(CaptureOptions, RefusesBadArguments) {
   }
 }
 
-TEST(CaptureOptions, MuxCommandQuotesPaths) {
-  CaptureOptions o;
-  std::string error;
-  ASSERT_TRUE(Parse({"--out", "it's here/v.y4m"}, &o, &error));
-  const std::string command = MuxCommand(o, PathsFor(o));
-  EXPECT_NE(command.find("-i 'file:it'\\''s here/v.y4m'"), std::string::npos) << command;
-  EXPECT_NE(command.find("'file:it'\\''s here/v.mp4'"), std::string::npos) << command;
-}
-
-// Paths are data, never formats: a '%' names itself in every file, and is doubled only
-// where ffmpeg reads a frame-number pattern; a colon or a leading '-' is no protocol or
-// option to ffmpeg.
-TEST(CaptureOptions, PercentSignsColonsAndDashesInPathsStayLiteral) {
+// Paths are data, never formats: a '%' names itself in every file.
+TEST(CaptureOptions, PercentSignsInPathsStayLiteral) {
   CaptureOptions o;
   std::string error;
   ASSERT_TRUE(Parse({"--out", "runs/100%s%n/"}, &o, &error)) << error;
   const CapturePaths frames = PathsFor(o);
   EXPECT_EQ(FramePath(frames, 3), "runs/100%s%n/frame_000003.png");
   EXPECT_EQ(frames.wav, "runs/100%s%n/audio.wav");
-  const std::string command = MuxCommand(o, frames);
-  EXPECT_NE(command.find("-i 'file:runs/100%%s%%n/frame_%06d.png'"), std::string::npos)
-      << command;
-  EXPECT_NE(command.find("-i 'file:runs/100%s%n/audio.wav'"), std::string::npos) << command;
-  EXPECT_NE(command.find(" 'file:runs/100%s%n/capture.mp4'"), std::string::npos) << command;
-
-  ASSERT_TRUE(Parse({"--out", "-a:b%d.y4m"}, &o, &error)) << error;
-  const std::string video = MuxCommand(o, PathsFor(o));
-  EXPECT_NE(video.find("-i 'file:-a:b%d.y4m'"), std::string::npos) << video;
-  EXPECT_NE(video.find(" 'file:-a:b%d.mp4'"), std::string::npos) << video;
 }
 
 TEST(SoundClock, CarriesTheRemainderSoNoSampleIsLost) {
   // 44100 / 24 = 1837.5: frames alternate 1837 and 1838, and every second of video holds
   // exactly 44100 sound frames.
-  EXPECT_EQ(SoundFramesBefore(1, 44100, 24), 1837u);
-  EXPECT_EQ(SoundFramesBefore(2, 44100, 24) - SoundFramesBefore(1, 44100, 24), 1838u);
-  EXPECT_EQ(SoundFramesBefore(24, 44100, 24), 44100u);
-  EXPECT_EQ(SoundFramesBefore(13 * 60, 44100, 13), 44100u * 60);
-  // Ten hours at 240 frames per second does not overflow.
-  EXPECT_EQ(SoundFramesBefore(240ull * 36000, 44100, 240), 44100ull * 36000);
+  EXPECT_EQ(SoundFramesBefore(1, 44100, {24, 1}), 1837u);
+  EXPECT_EQ(SoundFramesBefore(2, 44100, {24, 1}) - SoundFramesBefore(1, 44100, {24, 1}), 1838u);
+  EXPECT_EQ(SoundFramesBefore(24, 44100, {24, 1}), 44100u);
+  EXPECT_EQ(SoundFramesBefore(13 * 60, 44100, {13, 1}), 44100u * 60);
+  // 48 kHz at 60: exactly 800 a frame.
+  EXPECT_EQ(SoundFramesBefore(1, 48000, {60, 1}), 800u);
+  // At 60000/1001 frames are 800.8 sound frames long: 60000 frames last 1001 s.
+  const FrameRate ntsc{60000, 1001};
+  EXPECT_EQ(SoundFramesBefore(1, 48000, ntsc), 800u);
+  EXPECT_EQ(SoundFramesBefore(5, 48000, ntsc), 4004u);
+  EXPECT_EQ(SoundFramesBefore(60000, 48000, ntsc), 48000u * 1001);
+  // Ten hours at 240 frames per second does not overflow, nor at 30000/1001.
+  EXPECT_EQ(SoundFramesBefore(240ull * 36000, 44100, {240, 1}), 44100ull * 36000);
+  EXPECT_EQ(SoundFramesBefore(30000ull * 36, 48000, {30000, 1001}), 48000ull * 36 * 1001);
 }
 
 TEST(KeyScript, RangesSingleFramesCommentsAndUnions) {
@@ -246,40 +293,66 @@ TEST(PngWriter, RoundTripsEveryPixelOfANoisyPicture) {
 }
 
 TEST(Y4mWriter, ConvertsColoursToStudioRangeAndAveragesChroma) {
-  // 4 x 2: a white block and a block of red over blue.
-  const uint8_t rgb[] = {255, 255, 255, 255, 255, 255, 255, 0, 0,   255, 0, 0,
-                         255, 255, 255, 255, 255, 255, 0,   0, 255, 0,   0, 255};
-  uint8_t planes[4 * 2 + 2 + 2];
-  RgbToYuv420(rgb, 4, 2, planes);
-  EXPECT_EQ(planes[0], 235);  // white luma
-  EXPECT_EQ(planes[2], 82);   // red luma
-  EXPECT_EQ(planes[6], 41);   // blue luma
-  EXPECT_EQ(planes[8], 128);  // white: no chroma
-  EXPECT_EQ(planes[10], 128);
-  // Red and blue averaged: Cb = 128 + (-38 + 112) * 255 / 2 / 256, Cr alike.
-  EXPECT_EQ(planes[9], 165);
-  EXPECT_EQ(planes[11], 175);
-
+  // 16 x 16: the left half white over black, the right half red and blue in alternate
+  // rows and, further right, alternate columns.
+  constexpr int kSide = 16;
+  std::vector<uint8_t> rgb(kSide * kSide * 3);
+  for (int y = 0; y < kSide; ++y) {
+    for (int x = 0; x < kSide; ++x) {
+      uint8_t* p = &rgb[(y * kSide + x) * 3];
+      if (x < kSide / 2) {
+        p[0] = p[1] = p[2] = y < kSide / 2 ? 255 : 0;
+      } else {
+        const bool red = x < 12 ? y % 2 == 0 : x % 2 == 0;
+        p[0] = red ? 255 : 0;
+        p[2] = red ? 0 : 255;
+      }
+    }
+  }
   const std::string path = TempPath("v.y4m");
   Y4mWriter writer;
   std::string error;
-  ASSERT_TRUE(writer.Open(path, 4, 2, 25, &error)) << error;
-  ASSERT_TRUE(writer.WriteFrame(rgb, &error));
-  ASSERT_TRUE(writer.WriteFrame(rgb, &error));
+  ASSERT_TRUE(writer.Open(path, kSide, kSide, {25, 1}, 3, &error)) << error;
+  ASSERT_TRUE(writer.WriteFrame(rgb.data(), &error));
+  // The same frame bottom-up, as the capture reads it back: the planes come out the same.
+  std::vector<uint8_t> flipped(rgb.size());
+  for (int y = 0; y < kSide; ++y) {
+    std::copy_n(&rgb[y * kSide * 3], kSide * 3, &flipped[(kSide - 1 - y) * kSide * 3]);
+  }
+  ASSERT_TRUE(writer.WriteFrame(&flipped[(kSide - 1) * kSide * 3], -kSide * 3, &error));
   ASSERT_TRUE(writer.Close(&error));
   const std::vector<uint8_t> bytes = ReadAll(path);
   std::remove(path.c_str());
-  const std::string header = "YUV4MPEG2 W4 H2 F25:1 Ip A1:1 C420jpeg XCOLORRANGE=LIMITED\n";
-  ASSERT_EQ(bytes.size(), header.size() + 2 * (6 + sizeof planes));
+  const std::string header = "YUV4MPEG2 W16 H16 F25:1 Ip A1:1 C420jpeg XCOLORRANGE=LIMITED\n";
+  const size_t planes = kSide * kSide * 3 / 2;
+  ASSERT_EQ(bytes.size(), header.size() + 2 * (6 + planes));
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + header.size()), header);
-  const size_t second = header.size() + 6 + sizeof planes;
-  EXPECT_EQ(std::string(bytes.begin() + second, bytes.begin() + second + 6), "FRAME\n");
-  EXPECT_TRUE(std::equal(planes, planes + sizeof planes, bytes.begin() + second + 6));
+  const uint8_t* first = &bytes[header.size() + 6];
+  const uint8_t* second = first + planes + 6;
+  EXPECT_EQ(std::string(second - 6, second), "FRAME\n");
+  EXPECT_TRUE(std::equal(first, first + planes, second));
+
+  const uint8_t* luma = first;
+  const uint8_t* cb = first + kSide * kSide;
+  const uint8_t* cr = cb + kSide * kSide / 4;
+  EXPECT_EQ(luma[0], 235);                   // white
+  EXPECT_EQ(luma[kSide * (kSide - 1)], 16);  // black, bottom left
+  EXPECT_NEAR(luma[8], 82, 1);               // red
+  EXPECT_NEAR(luma[kSide + 8], 41, 1);       // blue
+  // No chroma in grey; red and blue averaged over every 2 x 2 block, down the rows and
+  // across the columns alike: Cb = 128 + (-38 + 112) * 255 / 2 / 256, Cr alike.
+  for (int y = 0; y < kSide / 2; ++y) {
+    for (int x = 0; x < kSide / 2; ++x) {
+      const int at = y * kSide / 2 + x;
+      EXPECT_EQ(cb[at], x < 4 ? 128 : 165) << x << "," << y;
+      EXPECT_EQ(cr[at], x < 4 ? 128 : 175) << x << "," << y;
+    }
+  }
 
   Y4mWriter odd;
-  EXPECT_FALSE(odd.Open(path, 5, 2, 25, &error));
+  EXPECT_FALSE(odd.Open(path, 5, 2, {25, 1}, 3, &error));
   Y4mWriter nowhere;
-  EXPECT_FALSE(nowhere.Open("/nonexistent-folder/v.y4m", 4, 2, 25, &error));
+  EXPECT_FALSE(nowhere.Open("/nonexistent-folder/v.y4m", 4, 2, {25, 1}, 3, &error));
 }
 
 TEST(WavWriter, HeaderSizesMatchTheSamplesWritten) {
@@ -328,7 +401,7 @@ TEST(Writers, AFullDiskIsAnErrorNotASilentLoss) {
   EXPECT_NE(error.find("/dev/full"), std::string::npos);
 
   Y4mWriter video;
-  ASSERT_TRUE(video.Open("/dev/full", 320, 240, 60, &error));
+  ASSERT_TRUE(video.Open("/dev/full", 320, 240, {60, 1}, 3, &error));
   std::vector<uint8_t> frame(320 * 240 * 3, 99);
   failed = !video.WriteFrame(frame.data(), &error);
   failed = failed || !video.Close(&error);
@@ -339,28 +412,32 @@ TEST(Writers, AFullDiskIsAnErrorNotASilentLoss) {
 TEST(FramePipeline, WritesEveryFrameInOrderAndRecyclesBuffers) {
   std::vector<int64_t> written;
   std::vector<uint8_t> firstBytes;
+  std::vector<int16_t> firstSamples;
   FramePipeline pipeline(
-      [&](int64_t index, const std::vector<uint8_t>& pixels, std::string*) {
+      [&](int64_t index, const CapturedFrame& frame, std::string*) {
         // A slow disk: the queue fills and Push must wait rather than drop.
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         written.push_back(index);
-        firstBytes.push_back(pixels.at(0));
+        firstBytes.push_back(frame.pixels.at(0));
+        firstSamples.push_back(frame.sound.at(0));
         return true;
       },
       2);
   std::string error;
   bool recycled = false;
   for (int64_t i = 0; i < 20; ++i) {
-    std::vector<uint8_t> buffer = pipeline.TakeBuffer();
-    recycled = recycled || !buffer.empty();
-    buffer.assign(16, static_cast<uint8_t>(i));
-    ASSERT_TRUE(pipeline.Push(i, std::move(buffer), &error)) << error;
+    CapturedFrame frame = pipeline.TakeBuffer();
+    recycled = recycled || !frame.pixels.empty();
+    frame.pixels.assign(16, static_cast<uint8_t>(i));
+    frame.sound.assign(8, static_cast<int16_t>(-i));
+    ASSERT_TRUE(pipeline.Push(i, std::move(frame), &error)) << error;
   }
   ASSERT_TRUE(pipeline.Finish(&error)) << error;
   ASSERT_EQ(written.size(), 20u);
   for (int64_t i = 0; i < 20; ++i) {
     EXPECT_EQ(written[i], i);
     EXPECT_EQ(firstBytes[i], i);
+    EXPECT_EQ(firstSamples[i], -i);  // each frame's sound travels with it
   }
   EXPECT_TRUE(recycled);
 }
@@ -368,7 +445,7 @@ TEST(FramePipeline, WritesEveryFrameInOrderAndRecyclesBuffers) {
 TEST(FramePipeline, AFailedWriteStopsTheRestAndIsReported) {
   std::atomic<int> calls{0};
   FramePipeline pipeline(
-      [&](int64_t index, const std::vector<uint8_t>&, std::string* error) {
+      [&](int64_t index, const CapturedFrame&, std::string* error) {
         ++calls;
         if (index == 3) {
           *error = "disk full at frame 3";
@@ -380,7 +457,7 @@ TEST(FramePipeline, AFailedWriteStopsTheRestAndIsReported) {
   std::string error;
   int refused = 0;
   for (int64_t i = 0; i < 50; ++i) {
-    if (!pipeline.Push(i, std::vector<uint8_t>(4), &error)) {
+    if (!pipeline.Push(i, CapturedFrame{std::vector<uint8_t>(4), {}}, &error)) {
       ++refused;
       EXPECT_EQ(error, "disk full at frame 3");
     }
@@ -392,5 +469,22 @@ TEST(FramePipeline, AFailedWriteStopsTheRestAndIsReported) {
   // Nothing after the failed frame was written (at most the queue's one frame was taken).
   EXPECT_LE(calls.load(), 4);
 }
+
+#ifdef LUMIVEX_CAPTURE_ENCODE
+// A build of FFmpeg without one of the encoders: the error names it and what can be
+// written instead, and no file is begun.
+TEST(EncodedOutput, AnEncoderThisBuildLacksIsNamedWithWhatItCanWrite) {
+  OutputFormat format = kOutputFormats[2];
+  ASSERT_STREQ(format.extension, ".mp4");
+  format.videoEncoder = "libnonesuch264";
+  const std::string path = TempPath("lacking.mp4");
+  std::string error;
+  EXPECT_EQ(OpenEncodedOutput(format, path, 64, 48, {60, 1}, &error), nullptr);
+  EXPECT_NE(error.find("no libnonesuch264 encoder"), std::string::npos) << error;
+  EXPECT_NE(error.find("it can write DIR/, FILE.y4m"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+}
+#endif
 
 }  // namespace

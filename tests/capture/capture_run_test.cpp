@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "resources/startup.h"
 #include "shell/gl_window.h"
 #include "show/intro.h"
+#include "tests/capture/capture_support.h"
 #include "tests/capture/png_decode.h"
 
 namespace fs = std::filesystem;
@@ -29,77 +29,6 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-
-struct RunResult {
-  int code = -1;
-  std::string err;
-};
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-std::string Quote(const std::string& word) {
-  return "'" + word + "'";
-}
-
-class TempFolder {
- public:
-  TempFolder() {
-    path_ = fs::temp_directory_path() /
-            ("lumivex_capture_" + std::to_string(getpid()) + "_" + std::to_string(next_++));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  std::string str() const { return path_.string(); }
-
- private:
-  static inline int next_ = 0;
-  fs::path path_;
-};
-
-// A folder to run the show in: data/ holds links to the repository's files, less
-// `leaveOut`, so runs write their error log there and never into the repository.
-void LinkShowData(const TempFolder& folder, const std::string& leaveOut = "") {
-  fs::create_directories(folder / "data");
-  for (const auto& entry : fs::directory_iterator("data")) {
-    const std::string name = entry.path().filename().string();
-    if (name == leaveOut || name == "VorlErrors.txt") continue;
-    fs::create_symlink(fs::absolute(entry.path()), folder / ("data/" + name));
-  }
-}
-
-const TempFolder& ShowFolder() {
-  static TempFolder folder;
-  static bool linked = false;
-  if (!linked) LinkShowData(folder);
-  linked = true;
-  return folder;
-}
-
-// Runs the capture in `folder` (a folder with all the show's data unless given).
-RunResult Capture(const std::string& args, const std::string& folder = "") {
-  static int count = 0;
-  const std::string errPath =
-      (fs::temp_directory_path() /
-       ("lumivex_capture_err_" + std::to_string(getpid()) + "_" + std::to_string(count++)))
-          .string();
-  std::string command = "cd " + Quote(folder.empty() ? ShowFolder().str() : folder) + " && ";
-  command +=
-      Quote(LUMIVEX_CAPTURE) + " --quiet --no-mux " + args + " >/dev/null 2>" + Quote(errPath);
-  const int status = std::system(command.c_str());
-  RunResult run;
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  const std::vector<uint8_t> err = ReadAll(errPath);
-  run.err.assign(err.begin(), err.end());
-  fs::remove(errPath);
-  return run;
-}
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -269,7 +198,7 @@ TEST(Capture, AnInterruptedCaptureLeavesValidFiles) {
   // on, and a background job ignores it before that, however slow the start-up.
   const std::string video = Quote(folder / "v.y4m");
   const std::string command = "cd " + Quote(ShowFolder().str()) + " && (" + Quote(LUMIVEX_CAPTURE) +
-                              " --quiet --no-mux --fps 240 --size 64x48 --out " + video +
+                              " --quiet --fps 240 --size 64x48 --out " + video +
                               " >/dev/null 2>&1 & pid=$!; for i in $(seq 1 400); do"
                               " [ \"$(stat -c %s " +
                               video +

@@ -57,6 +57,8 @@ expect_banner_only "$XDG_STATE_HOME/lumivex/VorlErrors.txt"
 [ ! -e /usr/share/games/lumivex/data/VorlErrors.txt ] || fail "a log in the installed data folder"
 
 expect_capture_reads_data "$EMPTY" /usr/bin/lumivex-capture
+# The installed capture encodes with the FFmpeg libraries the package depends on.
+expect_capture_reads_data "$EMPTY" /usr/bin/lumivex-capture .mp4
 [ -z "$(ls -A "$EMPTY")" ] || fail "the capture wrote into the working folder: $(ls -A "$EMPTY")"
 expect_banner_only "$XDG_STATE_HOME/lumivex/VorlErrors.txt"
 expect_viewer_shot "$EMPTY" /usr/bin/lumivex-view

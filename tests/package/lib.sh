@@ -84,12 +84,13 @@ run_tool() {
   fi
 }
 
-# expect_capture_reads_data FOLDER CAPTURE: a few frames captured offline from FOLDER
-# with no report of a missing picture or module.
+# expect_capture_reads_data FOLDER CAPTURE [EXTENSION]: a few frames captured offline from
+# FOLDER into a video (default .y4m) with no report of a missing picture or module.
 expect_capture_reads_data() {
+  local clip="$WORK/clip${3:-.y4m}"
   run_tool capture "$1" "Error\|Not Found" "did not find its data" \
-    "$2" --out "$WORK/clip.y4m" --seconds 0.05 --no-mux --quiet
-  [ -s "$WORK/clip.y4m" ] || fail "the capture wrote no video"
+    "$2" --out "$clip" --seconds 0.05 --quiet
+  [ -s "$clip" ] || fail "the capture wrote no video ($clip)"
 }
 
 # expect_viewer_shot FOLDER VIEWER: the viewer, started from FOLDER, draws a small OBJ

@@ -22,13 +22,20 @@ for program in lumivex lumivex-capture obj2model lumivex-view; do
   echo "--- ldd $program"
   ldd "$TOP/$program" | tee "$WORK/ldd" || fail "ldd $program failed"
   echo "--- needed by $program itself: $(readelf -d "$TOP/$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')"
-  if grep -Ei 'sdl|openmpt|jpeg|glu|stdc\+\+|not found' "$WORK/ldd"; then
+  if grep -Ei 'sdl|openmpt|jpeg|glu|stdc\+\+|libav|libsw|not found' "$WORK/ldd"; then
     fail "$program needs the libraries above from the system"
   fi
 done
 
 (cd / && "$TOP/obj2model" --version) | grep -qx "obj2model $VERSION" || fail "obj2model --version"
 expect_capture_reads_data / "$TOP/lumivex-capture"
+# Without FFmpeg's libraries an encoded video is refused in one line, and nothing written.
+(cd / && "$TOP/lumivex-capture" --out "$WORK/clip.mp4" --quiet) >"$WORK/mp4.out" 2>&1
+code=$?
+[ $code -eq 2 ] || fail "lumivex-capture --out clip.mp4 exited with $code, not 2"
+[ "$(wc -l <"$WORK/mp4.out")" -eq 1 ] && grep -q "^lumivex-capture: this build writes PNG frames or Y4M;" "$WORK/mp4.out" ||
+  { cat "$WORK/mp4.out" >&2; fail "lumivex-capture --out clip.mp4 did not answer in one line"; }
+[ ! -e "$WORK/clip.mp4" ] && [ ! -e "$WORK/clip.mp4.part" ] || fail "a refused capture wrote a file"
 expect_viewer_shot / "$TOP/lumivex-view"
 
 start_x 800x600x16

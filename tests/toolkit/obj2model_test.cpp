@@ -10,6 +10,7 @@
 #include <set>
 #include <tuple>
 
+#include "tests/toolkit/exporter_obj.h"
 #include "tests/toolkit/sphere_obj.h"
 #include "tests/toolkit/toolkit_test_util.h"
 #include "toolkit/model_file.h"
@@ -240,14 +241,13 @@ TEST(Obj2ModelTest, FacesWithoutMaterialGetDefaultAndBadInputIsRefusedWithItsLin
       {"v 0 0 0\nf 1 2 3\n", "line 2: face names vertex 2, which does not exist (1 vertex so far)"},
       {"v 0 0 0\nv 1 0 0\nv 0 1 0\n\nf 1 -4 3\n",
        "line 5: face names vertex -4, which does not exist (3 vertices so far)"},
-      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/4 2 3\n",
-       "line 4: face names texture coordinate 4, which does not exist (0 so far)"},
-      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//2 3//1\n",
-       "line 5: face names normal 2, which does not exist (1 so far)"},
+      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 0 3\n",
+       "line 4: face names vertex 0 in 0: OBJ numbers from 1"},
+      {"v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/0 3/1\n",
+       "line 5: face names texture coordinate 0 in 2/0: OBJ numbers from 1"},
       {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 x\n", "line 4: bad vertex number in x"},
       {"v 0 0 x\n", "line 1: bad number x"},
       {"v 0 0 0\r\nf 1 1\r\n", "line 2: a face needs three corners"},
-      {"# a comment\nmtllib missing.mtl\n", "line 2: cannot read MTL file missing.mtl"},
       {"v 0 0 \\\n 0\nf 1 1 \\\n 2\n",
        "line 4: face names vertex 2, which does not exist (1 vertex so far)"},
       {many, "line 204: more than 100 materials, the most a model file can name"},
@@ -265,7 +265,8 @@ TEST(Obj2ModelTest, TheToolWritesNothingOnBadInputAndListsTexturesAndNotes) {
   const std::string tool = OBJ2MODEL;
   std::filesystem::create_directory("models");
   WriteFile("models/bad.obj", Bytes().Text("v 0 0 0\nv 1 0 0\nf 1 2 3\n").data);
-  WriteFile("models/nomtl.obj", Bytes().Text("mtllib gone.mtl\nv 0 0 0\n").data);
+  WriteFile("models/nomtl.obj",
+            Bytes().Text("mtllib gone.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n").data);
   WriteFile("models/good.obj",
             Bytes()
                 .Text("mtllib mats/good.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvn 0 0 1\n"
@@ -275,13 +276,19 @@ TEST(Obj2ModelTest, TheToolWritesNothingOnBadInputAndListsTexturesAndNotes) {
   WriteFile("models/mats/good.mtl",
             Bytes().Text("newmtl wood\nmap_Kd wood.bmp\nnewmtl plain\n").data);
 
-  for (const char* name : {"bad", "nomtl"}) {
-    const std::string command = tool + " models/" + name + ".obj out.model >out.txt 2>err.txt";
-    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1) << name;
-    EXPECT_FALSE(std::filesystem::exists("out.model")) << name;
-  }
+  EXPECT_EQ(WEXITSTATUS(std::system((tool + " models/bad.obj out.model 2>err.txt").c_str())), 1);
+  EXPECT_FALSE(std::filesystem::exists("out.model"));
   EXPECT_EQ(ReadText("err.txt"),
-            "obj2model: models/nomtl.obj: line 1: cannot read MTL file gone.mtl\n");
+            "obj2model: models/bad.obj: line 3: face names vertex 3, which does not exist (2 "
+            "vertices so far)\n");
+  // A missing MTL file is said, and the model converted with plain materials.
+  ASSERT_EQ(
+      WEXITSTATUS(std::system((tool + " models/nomtl.obj out.model >out.txt 2>err.txt").c_str())),
+      0);
+  EXPECT_EQ(ReadText("err.txt"),
+            "obj2model: models/nomtl.obj: note: cannot read MTL file gone.mtl: its materials are "
+            "plain white\n");
+  EXPECT_NE(ReadText("out.txt").find("  material 0: default  (no texture)\n"), std::string::npos);
 
   ASSERT_EQ(
       WEXITSTATUS(std::system((tool + " models/good.obj out.model >out.txt 2>err.txt").c_str())),
@@ -294,6 +301,119 @@ TEST(Obj2ModelTest, TheToolWritesNothingOnBadInputAndListsTexturesAndNotes) {
   EXPECT_NE(out.find("  material 0: wood  models/mats/wood.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("  material 1: plain  (no texture)\n"), std::string::npos) << out;
   EXPECT_TRUE(std::filesystem::exists("out.model"));
+}
+
+// The reader takes files as exporters write them and as people have them: what a file names
+// but does not ship is a note, and only a face naming a vertex that does not exist refuses
+// it. Each case: the OBJ text, the files beside it, and what comes of them.
+TEST(ObjReaderTest, FilesAsExportersWriteThemAreReadAndOnlyBrokenFacesRefused) {
+  const std::string tri = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\n";
+  const struct {
+    const char* what;
+    std::string obj;
+    std::map<std::string, std::string> files;
+    const char* error;                  // "" when the file is read
+    size_t triangles;                   // after fanning
+    std::vector<std::string> textures;  // per material
+    std::vector<std::string> notes;     // parts of notes that must be there, each once
+  } cases[] = {
+      {"Blender cube, its MTL file not shipped",
+       exporter_obj::BlenderCube("Cube.mtl"),
+       {},
+       "",
+       12,
+       {""},
+       {"cannot read MTL file Cube.mtl: its materials are plain white"}},
+      {"Maya sphere: g, vn, quads and a polygon at each pole",
+       exporter_obj::MayaSphere(6, 8),
+       {{"sphere.mtl", "newmtl lambert2SG\nKd 0.5 0.5 0.5\nmap_Kd Textures\\skin.png\n"}},
+       "",
+       4 * 8 * 2 + 2 * 6,
+       {"Textures/skin.png"},
+       {}},
+      {"several MTL files of which only the last is there",
+       "mtllib gone.mtl also gone.mtl here.mtl\n" + tri + "usemtl wood\nf 1 2 3\n",
+       {{"here.mtl", "newmtl wood\nmap_Kd wood.tga\n"}},
+       "",
+       1,
+       {"wood.tga"},
+       {"cannot read MTL file gone.mtl", "cannot read MTL file also", "cannot read MTL file gone"}},
+      {"an escaped space in the MTL name, options and spaces in map_Kd",
+       "mtllib my\\ model.mtl\n" + tri + "usemtl a\nf 1/1 2/1 3/1\n",
+       {{"my model.mtl",
+         "newmtl a\nmap_Kd -s 1 1 1 -o 0.5 0.5 -bm 0.3 -clamp on -blendu off my texture.png\n"}},
+       "",
+       1,
+       {"my texture.png"},
+       {}},
+      {"an MTL file in a folder written with backslashes, its picture beside it",
+       "mtllib mats\\wood.mtl\n" + tri + "usemtl a\nf 1 2 3\n",
+       {{"mats/wood.mtl", "newmtl a\nmap_Kd tex\\grain.jpg\n"}},
+       "",
+       1,
+       {"mats/tex/grain.jpg"},
+       {}},
+      {"faces naming normals and texture coordinates the file does not have",
+       "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1/1/1 2/2/2 3/3/3\nf 2/1/1 4/2/2 3/3/3\n",
+       {},
+       "",
+       2,
+       {""},
+       {"normals the file does not have (first on line 5)",
+        "texture coordinates the file does not have (first on line 5)"}},
+      {"usemtl without a name, and an mtllib naming no file",
+       "mtllib\n" + tri + "usemtl wood\nf 1 2 3\nusemtl \nf 3 2 1\n",
+       {},
+       "",
+       2,
+       {"", ""},
+       {"mtllib names no file (first on line 1)"}},
+      {"a material the MTL file does not define",
+       "mtllib m.mtl\n" + tri + "usemtl other\nf 1 2 3\n",
+       {{"m.mtl", "newmtl a\n"}},
+       "",
+       1,
+       {""},
+       {"material other is in no MTL file"}},
+      {"a face naming a vertex that does not exist",
+       "mtllib gone.mtl\n" + tri + "f 1 2 4\n",
+       {},
+       "line 6: face names vertex 4, which does not exist (3 vertices so far)",
+       0,
+       {},
+       {}},
+      {"vertex number 0",
+       tri + "f 0 1 2\n",
+       {},
+       "line 5: face names vertex 0 in 0: OBJ numbers "
+       "from 1",
+       0,
+       {},
+       {}},
+  };
+  for (const auto& c : cases) {
+    ObjMesh mesh;
+    std::string error;
+    const bool read = ReadObj(c.obj, &mesh, &error, Files(c.files));
+    if (c.error[0] != '\0') {
+      EXPECT_FALSE(read) << c.what;
+      EXPECT_EQ(error, c.error) << c.what;
+      continue;
+    }
+    ASSERT_TRUE(read) << c.what << ": " << error;
+    EXPECT_EQ(mesh.Triangles(), c.triangles) << c.what;
+    std::vector<std::string> textures;
+    for (const ObjMaterial& m : mesh.materialList) textures.push_back(m.texture);
+    EXPECT_EQ(textures, c.textures) << c.what;
+    for (const std::string& note : c.notes) {
+      int found = 0;
+      for (const std::string& n : mesh.notes) found += n.find(note) != std::string::npos;
+      EXPECT_EQ(found, 1) << c.what << ": " << note;
+    }
+    if (c.notes.empty()) {
+      EXPECT_TRUE(mesh.notes.empty()) << c.what << ": " << mesh.notes[0];
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // lumivex-view run as the user runs it: its --shot pictures of generated models, looked at
-// pixel by pixel (the model in the middle with each material's texture, framing whatever
-// the size, the status line's glyphs from the font picture), and its messages on bad files.
+// pixel by pixel (the model in the middle with each material's texture, shaded so its shape
+// shows, framing whatever the size, the status line's glyphs from the font picture), and
+// its messages on bad files.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -12,8 +13,10 @@
 
 #include "tests/capture/png_decode.h"
 #include "tests/resources/test_pictures.h"
+#include "tests/toolkit/exporter_obj.h"
 #include "tests/toolkit/sphere_obj.h"
 #include "tests/toolkit/toolkit_test_util.h"
+#include "tools/viewer/viewer_png.h"
 
 using namespace toolkit_test;
 using sphere_obj::MakeSphere;
@@ -40,6 +43,7 @@ ViewRun View(const std::string& arguments) {
 
 struct Rgb {
   int r, g, b;
+  int Grey() const { return (r + g + b) / 3; }
 };
 
 struct Picture {
@@ -123,20 +127,23 @@ TEST(ViewerShotTest, TheSphereFillsTheMiddleWithBothTexturesAndTheStatusLineIsTh
   EXPECT_GT(box.bottom - box.top, kHeight * 3 / 4);
   EXPECT_TRUE(p.Background(20, 240) && p.Background(620, 240) && p.Background(320, 470));
   // Upper half red from the BMP, lower half blue from the JPEG (the view looks down 20
-  // degrees, so the equator runs below the middle).
+  // degrees, so the equator runs below the middle), each darker where it turns from the
+  // light above.
   for (int y : {100, 180}) {
     const Rgb c = p.At(320, y);
-    EXPECT_TRUE(c.r > 150 && c.b < 60 && c.g < 60) << y << ": " << c.r << " " << c.g << " " << c.b;
+    EXPECT_TRUE(c.r > 100 && c.r > 3 * c.g && c.r > 3 * c.b)
+        << y << ": " << c.r << " " << c.g << " " << c.b;
   }
   for (int y : {340, 400}) {
     const Rgb c = p.At(320, y);
-    EXPECT_TRUE(c.b > 150 && c.r < 60 && c.g < 60) << y << ": " << c.r << " " << c.g << " " << c.b;
+    EXPECT_TRUE(c.b > 30 && c.b > 3 * c.r && c.b > 3 * c.g)
+        << y << ": " << c.r << " " << c.g << " " << c.b;
   }
 
   // Line 0 of the status line, glyph by glyph from the font picture: glyph i covers x from
   // 10 i to 10 i + 16 and neighbours add where they overlap. The rate at the end varies,
   // so the comparison stops before it.
-  const std::string fixed = "sphere.obj  3 objects  180000 triangles  2 materials  ";
+  const std::string fixed = "sphere.obj  1 object  180000 triangles  2 materials  ";
   const Font font;
   ASSERT_EQ(font.bmp.size(), 54u + 256u * 256u * 3u);
   int lit = 0;
@@ -181,6 +188,11 @@ TEST(ViewerShotTest, ATinyModelFarOffAndAHugeOneAreFramedAlike) {
     const Rgb middle = p.At(160, 120);
     EXPECT_TRUE(middle.r > 150 && middle.g > 150 && middle.b > 150) << scale;
   }
+  // The toolkit's own drawing (CompileModelScene) frames it the same.
+  boxes.push_back(ModelBox(Shot("ball.obj --toolkit-draw", "320x240")));
+  EXPECT_NEAR(boxes[2].left, boxes[1].left, 1);
+  EXPECT_NEAR(boxes[2].top, boxes[1].top, 1);
+  EXPECT_NEAR(boxes[2].bottom, boxes[1].bottom, 1);
   EXPECT_NEAR(boxes[0].left, boxes[1].left, 1);
   EXPECT_NEAR(boxes[0].right, boxes[1].right, 1);
   EXPECT_NEAR(boxes[0].top, boxes[1].top, 1);
@@ -192,7 +204,7 @@ TEST(ViewerShotTest, ATinyModelFarOffAndAHugeOneAreFramedAlike) {
 TEST(ViewerShotTest, BadFilesAreNamedWithTheirLineAndNoPictureIsWritten) {
   ScratchDir dir;
   WriteFile("hole.obj", Bytes().Text("v 0 0 0\nv 1 0 0\n\nf 1 2 3\n").data);
-  WriteFile("nomtl.obj", Bytes().Text("mtllib gone.mtl\n").data);
+  WriteFile("zero.obj", Bytes().Text("mtllib gone.mtl\nv 0 0 0\nv 1 0 0\nf 0 1 2\n").data);
   WriteFile("empty.model", {});
   WriteFile("notex.obj", Bytes()
                              .Text("mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n"
@@ -207,7 +219,9 @@ TEST(ViewerShotTest, BadFilesAreNamedWithTheirLineAndNoPictureIsWritten) {
       {"hole.obj", 1,
        "lumivex-view: hole.obj: line 4: face names vertex 3, which does not exist (2 vertices so "
        "far)\n"},
-      {"nomtl.obj", 1, "lumivex-view: nomtl.obj: line 1: cannot read MTL file gone.mtl\n"},
+      {"zero.obj", 1,
+       "lumivex-view: zero.obj: line 4: face names vertex 0 in 0: OBJ numbers "
+       "from 1\n"},
       {"missing.obj", 1, "lumivex-view: missing.obj: no such file\n"},
       {"empty.model", 1, "lumivex-view: empty.model: the model has no triangles\n"},
       {"hole.obj --size 10x10", 2, "lumivex-view: bad size 10x10 (WxH, each side 16 to 8192)\n"},
@@ -218,13 +232,93 @@ TEST(ViewerShotTest, BadFilesAreNamedWithTheirLineAndNoPictureIsWritten) {
     EXPECT_EQ(run.err.substr(0, std::string(c.message).size()), c.message) << c.args;
     EXPECT_FALSE(std::filesystem::exists("shot.png")) << c.args;
   }
-  // A texture that cannot be read is said, and the material drawn white; the normals the
-  // model format cannot hold are said once.
+  // A texture that cannot be read is said, and the material drawn plain.
   const ViewRun run = View("notex.obj --shot shot.png --size 64x64");
   EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.err, "lumivex-view: gone.bmp: cannot be read (no such file): drawn plain\n");
+}
+
+// The grey levels of the model's pixels (below the status band), counted.
+std::vector<int> GreyLevels(const Picture& p) {
+  std::vector<int> count(256, 0);
+  for (int y = 20; y < p.png.height; ++y) {
+    for (int x = 0; x < p.png.width; ++x) {
+      if (!p.Background(x, y)) ++count[p.At(x, y).Grey()];
+    }
+  }
+  return count;
+}
+
+// Shapes as exporters write them, without normals: the viewer makes them from the faces, so
+// a sphere shades smoothly from its lit side to its far side and a cube keeps flat faces.
+TEST(ViewerShotTest, ASphereShadesSmoothlyAndACubeShowsThreeFlatFaces) {
+  ScratchDir dir;
+  WriteFile("sphere.obj", Bytes().Text(exporter_obj::MayaSphere(24, 48, false)).data);
+  const Picture sphere = Shot("sphere.obj");
+  // The toolkit's light comes from the upper right of the view: that side is lit, the lower
+  // left only by the ambient light.
+  const int lit = sphere.At(400, 150).Grey(), far = sphere.At(240, 330).Grey();
+  EXPECT_GT(lit, 150);
+  EXPECT_GT(lit - far, 80) << lit << " " << far;
+  // From the far side to the lit side the shade rises step by small step: no facets.
+  int steps = 0;
+  for (int i = 0; i < 40; ++i) {
+    const int a = sphere.At(240 + 4 * i, 330 - 4.5 * i).Grey();
+    const int b = sphere.At(244 + 4 * i, 330 - 4.5 * (i + 1)).Grey();
+    EXPECT_LE(std::abs(b - a), 12) << i;
+    steps += b > a;
+  }
+  EXPECT_GT(steps, 30);
+
+  WriteFile("cube.obj", Bytes().Text(exporter_obj::BlenderCube("cube.mtl", false)).data);
+  const Picture cube = Shot("cube.obj");
+  // Three faces show, each in one shade: three grey levels hold nearly all its pixels.
+  std::vector<int> levels = GreyLevels(cube);
+  int total = 0;
+  for (int n : levels) total += n;
+  std::vector<int> peaks;
+  int inPeaks = 0;
+  for (int round = 0; round < 3; ++round) {
+    const int peak =
+        static_cast<int>(std::max_element(levels.begin(), levels.end()) - levels.begin());
+    peaks.push_back(peak);
+    for (int g = std::max(peak - 2, 0); g <= std::min(peak + 2, 255); ++g) {
+      inPeaks += levels[g];
+      levels[g] = 0;
+    }
+  }
+  EXPECT_GT(inPeaks, total * 95 / 100);
+  std::sort(peaks.begin(), peaks.end());
+  EXPECT_GT(peaks[1] - peaks[0], 10);
+  EXPECT_GT(peaks[2] - peaks[1], 10);
+}
+
+// Pictures are told by their bytes: a PNG named wood.jpg is read, whatever its size; a file
+// that is no picture is named once and its material drawn plain.
+TEST(ViewerShotTest, TexturesAreReadByTheirContentAndAnUnreadableOneIsDrawnPlain) {
+  ScratchDir dir;
+  const sphere_obj::Sphere sphere = MakeSphere(30, 60, 1.0f, "sphere.mtl");
+  WriteFile("sphere.obj", Bytes().Text(sphere.obj).data);
+  WriteFile("sphere.mtl",
+            Bytes().Text("newmtl top\nmap_Kd wood.jpg\nnewmtl bottom\nmap_Kd bad.png\n").data);
+  // 15 x 9: neither side a power of two, and rows of an odd number of bytes.
+  std::vector<uint8_t> pixels(3 * 15 * 9, 0);
+  for (size_t i = 1; i < pixels.size(); i += 3) pixels[i] = 220;
+  std::string error;
+  ASSERT_TRUE(WriteViewPng("wood.jpg", pixels.data(), 15, 9, &error)) << error;
+  WriteFile("bad.png", Bytes().Text("newmtl not a picture\n").data);
+  const ViewRun run = View("sphere.obj --shot shot.png --size 640x480");
+  ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.err,
-            "lumivex-view: notex.obj: note: normals (vn) are not kept: the model format has none\n"
-            "lumivex-view: gone.bmp: cannot be read; drawn white\n");
+            "lumivex-view: bad.png: cannot be read (not a picture of a known kind): drawn plain\n");
+  Picture p;
+  ASSERT_TRUE(ReadPngFile("shot.png", &p.png, &error)) << error;
+  const Rgb top = p.At(320, 120), bottom = p.At(320, 380);
+  EXPECT_TRUE(top.g > 100 && top.g > 3 * top.r && top.g > 3 * top.b)
+      << top.r << " " << top.g << " " << top.b;
+  EXPECT_TRUE(std::abs(bottom.r - bottom.g) < 8 && std::abs(bottom.g - bottom.b) < 8 &&
+              bottom.g > 20)
+      << bottom.r << " " << bottom.g << " " << bottom.b;
 }
 
 // The committed glyph picture is what our content tool makes.

@@ -26,6 +26,10 @@ TEST(ViewerOptionsTest, AFileAShotAndASizeAreTakenAndEverythingElseRefused) {
   EXPECT_EQ(options.shot, "a.png");
   EXPECT_EQ(options.width, 1280);
   EXPECT_EQ(options.height, 720);
+  EXPECT_FALSE(options.wireframe || options.headlight || options.toolkitDraw);
+  ASSERT_TRUE(ParseViewerOptions({"m.obj", "--wireframe", "--headlight", "--toolkit-draw"},
+                                 &options, &error));
+  EXPECT_TRUE(options.wireframe && options.headlight && options.toolkitDraw);
 
   const struct {
     std::vector<std::string> args;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # lumivex-view in a real window on a private Xvfb, driven as a person drives it: the model
 # and its status line show, a drag with the left button turns it, the wheel brings it
-# closer, Right turns it, and Escape ends the program with code 0 and its frame rate.
+# closer, Right turns it, W, H, S and R do what the status line says, and Escape ends the
+# program with code 0 and its frame rate.
 set -u
 VIEW=$(realpath "${1:?usage: $0 path/to/lumivex-view}")
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -100,6 +101,31 @@ check 'd > 0.01' d="$turned" || fail "Right did not turn the model"
 # Closer means larger: the sides reach further out.
 check 'a > b' a="$(brightness 640x40+0+440 closer)" b="$(brightness 640x40+0+440 dragged)" ||
   fail "the wheel did not enlarge the model"
+
+# W draws the wireframe over the shading, H lights from the eye, S saves the view as
+# box-1.png, R brings the first view back.
+press w
+sleep 0.5
+shot wire
+# The lines are thin: count the pixels they change.
+wire=$(compare -metric AE -fuzz 3% "$WORK/turned.png[$MODEL]" "$WORK/wire.png[$MODEL]" null: 2>&1)
+check 'n > 100' n="$wire" || fail "W drew no wireframe ($wire pixels changed)"
+press w
+press h
+sleep 0.5
+shot headlight
+headlight=$(difference $MODEL turned headlight)
+check 'd > 0.01' d="$headlight" || fail "H did not change the light ($headlight)"
+press h
+press s
+for _ in $(seq 1 50); do [ -s box-1.png ] && break; sleep 0.1; done
+[ "$(head -c 4 box-1.png | tail -c 3)" = "PNG" ] || fail "S saved no PNG"
+grep -q 'saved box-1.png' view.out || fail "the saved picture was not named"
+press r
+sleep 0.5
+shot reset
+check 'd < 0.005' d="$(difference $MODEL start reset)" || fail "R did not bring the first view back"
+echo "W changed $wire pixels, H $headlight; S saved box-1.png; R brought the first view back"
 
 press Escape
 wait_exit 10

@@ -1,4 +1,4 @@
-// Command-line parsing, output paths and the mux command of the capture program.
+// Command-line parsing and output paths of the capture program.
 #include "tools/capture/capture_options.h"
 
 #include <algorithm>
@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <numeric>
 
 namespace {
 
@@ -24,46 +26,36 @@ bool ParseInt(const std::string& text, int low, int high, int* value) {
   return *value >= low && *value <= high;
 }
 
-bool EndsWithY4m(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".y4m";
-}
-
-std::string Quote(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
+// "N" or "N/D", from 1 to kMaxFps frames a second, kept in lowest terms. Six digits at
+// most on either side, so the sound clock's products stay far inside 64 bits.
+bool ParseRate(const std::string& text, FrameRate* rate) {
+  constexpr int kMaxTerm = 999999;
+  const size_t slash = text.find('/');
+  int num = 0, den = 1;
+  if (!ParseInt(text.substr(0, slash), 1, kMaxTerm, &num)) return false;
+  if (slash != std::string::npos && !ParseInt(text.substr(slash + 1), 1, kMaxTerm, &den)) {
+    return false;
   }
-  return quoted + "'";
-}
-
-// A path for ffmpeg's command line, quoted for the shell. "file:" keeps ffmpeg from taking
-// a name with a colon for a protocol, or one that starts with '-' for an option.
-std::string FFmpegPath(const std::string& path) {
-  return Quote("file:" + path);
+  if (num < den || num > static_cast<int64_t>(kMaxFps) * den) return false;
+  const int common = std::gcd(num, den);
+  *rate = {num / common, den / common};
+  return true;
 }
 
 }  // namespace
 
-const char* CaptureUsage() {
-  return "usage: lumivex-capture --out DIR|FILE.y4m [options]\n"
+std::string CaptureUsage() {
+  return "usage: lumivex-capture --out show.mp4|FILE|DIR/ [options]\n"
          "Renders the whole show offline, frame-exact, with the music in step.\n"
          "The pictures and the module are read where the show reads them: data/ in the\n"
          "working folder or beside the program, or the installed copy.\n"
          "\n"
-         "  --out DIR        numbered PNG frames (frame_000000.png ...) and audio.wav in DIR\n"
-         "  --out FILE.y4m   a raw YUV 4:2:0 video stream, and FILE.wav beside it\n"
-         "  --fps N          frames per second, 1 to 240 (default 60)\n"
+         "  --out OUTPUT     what to write, by its name:\n" +
+         FormatList() +
+         "  --fps RATE       frames per second: 1 to 240, whole or N/D (60000/1001); default 60\n"
          "  --size WxH       frame size, even numbers from 16 to 4096 (default 800x600)\n"
          "  --seconds S      length of the video (default: until the key tour ends)\n"
          "  --keys FILE      the gallery's key script (default: the built-in tour)\n"
-         "  --no-mux         do not run ffmpeg at the end\n"
          "  --quiet          no progress on the terminal\n"
          "  --dry-run        draw every frame but write nothing (a timing floor)\n"
          "  --help           this text\n"
@@ -96,16 +88,21 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
       parsed.version = true;
     } else if (arg == "--out") {
       if (!value(&text)) return false;
-      if (text.empty()) {
-        *error = "--out needs a folder or a .y4m file";
+      // An existing folder takes frames whatever its name (mktemp -d gives "tmp.XXXX").
+      std::error_code ignored;
+      parsed.format =
+          std::filesystem::is_directory(text, ignored) ? &kOutputFormats[0] : FormatForPath(text);
+      if (text.empty() || !parsed.format) {
+        *error = "--out \"" + text + "\": no format of that name; --out takes one of the " +
+                 "formats listed below (end a folder's name with / where it holds a dot)";
         return false;
       }
       parsed.out = text;
-      parsed.video = EndsWithY4m(text);
     } else if (arg == "--fps") {
       if (!value(&text)) return false;
-      if (!ParseInt(text, 1, kMaxFps, &parsed.fps)) {
-        *error = "--fps wants a whole number from 1 to 240, not \"" + text + "\"";
+      if (!ParseRate(text, &parsed.rate)) {
+        *error = "--fps wants a rate from 1 to 240, whole or N/D (30000/1001 for 29.97), not \"" +
+                 text + "\"";
         return false;
       }
     } else if (arg == "--size") {
@@ -130,7 +127,7 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
     } else if (arg == "--keys") {
       if (!value(&parsed.keysFile)) return false;
     } else if (arg == "--no-mux") {
-      parsed.mux = false;
+      // Older scripts ask not to run ffmpeg after a Y4M capture; nothing runs it any more.
     } else if (arg == "--quiet") {
       parsed.progress = false;
     } else if (arg == "--dry-run") {
@@ -150,7 +147,7 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
   }
   if (seconds > 0.0) {
     // Whole frames, now that the frame rate is known; at least one.
-    parsed.frames = std::max<int64_t>(1, std::llround(seconds * parsed.fps));
+    parsed.frames = std::max<int64_t>(1, std::llround(seconds * parsed.rate.value()));
   }
   *options = parsed;
   return true;
@@ -158,17 +155,17 @@ bool ParseCaptureOptions(const std::vector<std::string>& args, CaptureOptions* o
 
 CapturePaths PathsFor(const CaptureOptions& options) {
   CapturePaths paths;
-  if (options.video) {
-    const std::string stem = options.out.substr(0, options.out.size() - 4);
-    paths.video = options.out;
-    paths.wav = stem + ".wav";
-    paths.mp4 = stem + ".mp4";
-  } else {
+  if (!options.format) return paths;
+  if (options.format->kind == OutputKind::kFrames) {
     std::string dir = options.out;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     paths.frameDir = dir;
     paths.wav = dir + "/audio.wav";
-    paths.mp4 = dir + "/capture.mp4";
+  } else {
+    paths.video = options.out;
+    if (options.format->kind == OutputKind::kY4m) {
+      paths.wav = options.out.substr(0, options.out.size() - 4) + ".wav";
+    }
   }
   return paths;
 }
@@ -179,23 +176,6 @@ std::string FramePath(const CapturePaths& paths, int64_t index) {
   return paths.frameDir + name;
 }
 
-std::string MuxCommand(const CaptureOptions& options, const CapturePaths& paths) {
-  std::string command = "ffmpeg -y -loglevel error -nostdin ";
-  if (options.video) {
-    command += "-i " + FFmpegPath(paths.video);
-  } else {
-    // The image sequence is a pattern to ffmpeg: a '%' of the folder's own is written %%.
-    std::string folder;
-    for (char c : paths.frameDir) folder += c == '%' ? std::string("%%") : std::string(1, c);
-    command += "-framerate " + std::to_string(options.fps) + " -i " +
-               FFmpegPath(folder + "/frame_%06d.png");
-  }
-  command += " -i " + FFmpegPath(paths.wav) +
-             " -c:v libx264 -pix_fmt yuv420p -crf 18 -c:a aac -b:a 192k -movflags +faststart " +
-             FFmpegPath(paths.mp4);
-  return command;
-}
-
-uint64_t SoundFramesBefore(uint64_t frame, uint32_t rate, int fps) {
-  return frame * rate / static_cast<uint64_t>(fps);
+uint64_t SoundFramesBefore(uint64_t frame, uint32_t rate, FrameRate fps) {
+  return frame * rate * static_cast<uint64_t>(fps.den) / static_cast<uint64_t>(fps.num);
 }

@@ -16,7 +16,7 @@ if [ -z "$frames" ]; then
   made+=("$frames")
   capture=${BUILD:-$root/build}/tools/capture/lumivex-capture
   [ -x "$capture" ] || { echo "docs-media: no $capture (build lumivex-capture)" >&2; exit 1; }
-  (cd "$root" && "$capture" --out "$frames" --fps 60 --no-mux --quiet >/dev/null)
+  (cd "$root" && "$capture" --out "$frames" --fps 60 --quiet >/dev/null)
 fi
 Frame() { printf '%s/frame_%06d.png' "$frames" "$1"; }
 [ -f "$(Frame 0)" ] || { echo "docs-media: no frames in $frames" >&2; exit 1; }

@@ -11,22 +11,22 @@ FramePipeline::~FramePipeline() {
   Finish(&ignored);
 }
 
-std::vector<uint8_t> FramePipeline::TakeBuffer() {
+CapturedFrame FramePipeline::TakeBuffer() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (spare_.empty()) return {};
-  std::vector<uint8_t> buffer = std::move(spare_.back());
+  CapturedFrame buffer = std::move(spare_.back());
   spare_.pop_back();
   return buffer;
 }
 
-bool FramePipeline::Push(int64_t index, std::vector<uint8_t> pixels, std::string* error) {
+bool FramePipeline::Push(int64_t index, CapturedFrame frame, std::string* error) {
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return failed_ || queue_.size() < depth_; });
   if (failed_) {
     *error = error_;
     return false;
   }
-  queue_.emplace_back(index, std::move(pixels));
+  queue_.emplace_back(index, std::move(frame));
   changed_.notify_all();
   return true;
 }
@@ -49,7 +49,7 @@ void FramePipeline::Run() {
   for (;;) {
     changed_.wait(lock, [this] { return closing_ || (!queue_.empty() && !failed_); });
     if (failed_ || queue_.empty()) return;  // closing, or nothing more will be written
-    std::pair<int64_t, std::vector<uint8_t>> frame = std::move(queue_.front());
+    std::pair<int64_t, CapturedFrame> frame = std::move(queue_.front());
     queue_.pop_front();
     busy_ = true;
     lock.unlock();

@@ -21,7 +21,7 @@ if [ -z "$frames" ]; then
   capture=${BUILD:-$root/build}/tools/capture/lumivex-capture
   [ -x "$capture" ] || { echo "near-white: no $capture (build lumivex-capture)" >&2; exit 1; }
   (cd "$root" && "$capture" --out "$frames" --fps 60 --size 400x300 --seconds 31 \
-    --no-mux --quiet >/dev/null)
+    --quiet >/dev/null)
 fi
 first=$frames/frame_000000.png
 [ -f "$first" ] || { echo "near-white: no frames in $frames" >&2; exit 1; }

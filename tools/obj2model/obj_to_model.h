@@ -1,13 +1,12 @@
-// Conversion of Wavefront OBJ text into the toolkit's chunked model format: objects and
-// groups become object slots (as many per object as its size needs), `usemtl` names become
-// materials with the `map_Kd` texture of their MTL entry, polygons are fanned into
-// triangles, texture coordinates are kept (0, 0 where a corner has none).
+// Conversion of Wavefront OBJ files into the toolkit's chunked model format: what the OBJ
+// reader makes of a file, written as objects, materials and their assignments.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "tools/obj2model/obj_reader.h"
 
 // What one model object can hold: face counts and vertex numbers are 16-bit.
 constexpr size_t kObjMaxFacesPerObject = 65535;
@@ -24,24 +23,22 @@ struct ObjConversionSummary {
   std::vector<std::string> notes;      // what the format could not hold, each said once
 };
 
-// Reads a file the OBJ names (its `mtllib` files, by the name as written); false when the
-// file cannot be read.
-using ObjFileReader = std::function<bool(const std::string& name, std::string* text)>;
+// Writes the model file for a mesh the OBJ reader made: objects and groups become object
+// slots (as many as their size needs), each material one material chunk with its faces
+// assigned; normals and material colours are left out (the format has none), texture
+// coordinates kept ((0, 0) where a corner has none). False with "line N: ..." in *error
+// when the mesh has more than 100 materials. Names longer than 11 characters are shortened
+// to unique ones (said in the notes). The trailer's view vectors are 0.
+bool WriteModelBytes(const ObjMesh& mesh, std::vector<uint8_t>* model, std::string* error,
+                     ObjConversionSummary* summary = nullptr);
 
-// Converts `objText` into the bytes of a model file. Returns false with a message that
-// starts with the line number in *error for input the converter cannot take: bad numbers,
-// a face naming a vertex or texture coordinate that does not exist, an MTL file that
-// cannot be read, more than 100 materials. Without `readFile` the `mtllib` lines are
-// passed over (the materials then have no texture). Faces before any `usemtl` get the
-// material "default"; material names longer than 11 characters are shortened to unique
-// ones (said in the notes). Texture names are as the MTL file writes them. The trailer's
-// view vectors are 0.
+// ReadObj, then WriteModelBytes: the reader's notes come first in the summary.
 bool ConvertObjToModel(const std::string& objText, std::vector<uint8_t>* model, std::string* error,
                        ObjConversionSummary* summary = nullptr,
                        const ObjFileReader& readFile = nullptr);
 
-// Converts the OBJ file at `path`, reading its MTL files beside it. Texture names come
-// back as paths from the current directory (the OBJ's folder, the MTL's folder, then the
-// name). Errors name the file: "PATH: line N: ...".
+// Converts the OBJ file at `path`, reading its MTL files beside it (ReadObjFile). Texture
+// names come back as paths from the current directory. Errors name the file:
+// "PATH: line N: ...".
 bool ConvertObjFile(const std::string& path, std::vector<uint8_t>* model, std::string* error,
                     ObjConversionSummary* summary = nullptr);

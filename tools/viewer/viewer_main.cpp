@@ -1,5 +1,6 @@
-// lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png]: shows a model in a window
-// of the platform layer, or draws one frame headless into a PNG file.
+// lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png] [--wireframe] [--headlight]
+// [--toolkit-draw]: shows a model in a window of the platform layer, or draws one frame
+// headless into a PNG file.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -12,11 +13,11 @@
 #include "toolkit/font.h"
 #include "tools/viewer/viewer_model.h"
 #include "tools/viewer/viewer_options.h"
+#include "tools/viewer/viewer_png.h"
 #include "tools/viewer/viewer_view.h"
 
 #ifdef LUMIVEX_VIEWER_SHOT
 #include "platform/headless/headless_gl.h"
-#include "tools/capture/png_writer.h"
 #endif
 
 namespace {
@@ -24,13 +25,39 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr char kClassName[] = "LumivexView";
+constexpr double kMessageSeconds = 4.0;  // how long a saved picture's name stays shown
 
 // What the window procedure changes.
 struct WindowState {
   ViewerCamera camera;
+  ViewerDisplay display;
   uint8_t keys[256] = {};
   int width = 0, height = 0;
+  bool saveView = false;
 } window;
+
+// A key's first press (held keys repeat their key-down messages).
+void KeyPressed(uintptr_t key) {
+  switch (key) {
+    case kVkEscape:
+      PlatformPostQuitMessage(0);
+      break;
+    case 'W':
+      window.display.wireframe = !window.display.wireframe;
+      break;
+    case 'H':
+      window.display.headlight = !window.display.headlight;
+      break;
+    case 'R':
+      window.camera = ViewerCamera();
+      break;
+    case 'S':
+      window.saveView = true;
+      break;
+    default:
+      break;
+  }
+}
 
 intptr_t ViewerWindowProc(WindowHandle handle, uint32_t message, uintptr_t wParam,
                           intptr_t lParam) {
@@ -40,8 +67,10 @@ intptr_t ViewerWindowProc(WindowHandle handle, uint32_t message, uintptr_t wPara
       PlatformPostQuitMessage(0);
       return 0;
     case kWmKeyDown:
-      if (wParam == kVkEscape) PlatformPostQuitMessage(0);
-      if (wParam < sizeof window.keys) window.keys[wParam] = 1;
+      if (wParam < sizeof window.keys) {
+        if (!window.keys[wParam]) KeyPressed(wParam);
+        window.keys[wParam] = 1;
+      }
       return 0;
     case kWmKeyUp:
       if (wParam < sizeof window.keys) window.keys[wParam] = 0;
@@ -76,10 +105,11 @@ std::string FontFile(const char* argv0) {
   return besideProgram.string();
 }
 
-void PrepareScene(ViewerModel* model, bool* fontReady, const std::string& fontFile) {
+void PrepareScene(ViewerModel* model, GLProcLoader load, bool* fontReady,
+                  const std::string& fontFile) {
   SetUpViewerGL();
   std::vector<std::string> warnings;
-  MakeViewerScene(model, &warnings);
+  MakeViewerScene(model, load, &warnings);
   for (const std::string& w : warnings) std::fprintf(stderr, "lumivex-view: %s\n", w.c_str());
   *fontReady = SetUpViewerFont(fontFile);
   if (!*fontReady) {
@@ -91,6 +121,34 @@ double Seconds(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
 
+// The frame just drawn, as RGB rows top first.
+std::vector<uint8_t> ReadFrame(int width, int height) {
+  const size_t row = 3 * static_cast<size_t>(width);
+  std::vector<uint8_t> bottomUp(row * height), topDown(row * height);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  for (int y = 0; y < height; ++y) {  // glReadPixels gives the bottom row first
+    std::copy_n(&bottomUp[row * (height - 1 - y)], row, &topDown[row * y]);
+  }
+  return topDown;
+}
+
+// The view as it is, without the status lines, as NAME-N.png in the current folder.
+std::string SaveView(const ViewerModel& model) {
+  DrawViewerFrame(model, window.camera, window.display, window.width, window.height, {}, false);
+  const std::vector<uint8_t> frame = ReadFrame(window.width, window.height);
+  const std::string file = NextFreePngName(std::filesystem::path(model.name).stem().string());
+  std::string error;
+  if (!WriteViewPng(file, frame.data(), window.width, window.height, &error)) {
+    std::fprintf(stderr, "lumivex-view: %s\n", error.c_str());
+    return error;
+  }
+  std::printf("lumivex-view: saved %s\n", file.c_str());
+  std::fflush(stdout);  // said now, not when the program ends
+  return "saved " + file;
+}
+
 #ifdef LUMIVEX_VIEWER_SHOT
 int Shot(ViewerModel* model, const ViewerOptions& options, const std::string& fontFile) {
   HeadlessGL gl(options.width, options.height);
@@ -99,22 +157,25 @@ int Shot(ViewerModel* model, const ViewerOptions& options, const std::string& fo
     return 1;
   }
   bool fontReady = false;
-  PrepareScene(model, &fontReady, fontFile);
+  PrepareScene(model, HeadlessGL::ProcAddress, &fontReady, fontFile);
   // The first frame pays for first use; the second is timed for the third's status line.
   const ViewerCamera camera;
-  DrawViewerFrame(*model, camera, options.width, options.height, "", fontReady);
+  ViewerDisplay display;
+  display.wireframe = options.wireframe;
+  display.headlight = options.headlight;
+  DrawViewerFrame(*model, camera, display, options.width, options.height, {}, fontReady);
   glFinish();
   const Clock::time_point start = Clock::now();
-  DrawViewerFrame(*model, camera, options.width, options.height, "", fontReady);
+  DrawViewerFrame(*model, camera, display, options.width, options.height, {}, fontReady);
   glFinish();
   const double fps = 1.0 / std::max(Seconds(start, Clock::now()), 1e-6);
-  DrawViewerFrame(*model, camera, options.width, options.height, ViewerStatusText(*model, fps),
-                  fontReady);
+  DrawViewerFrame(*model, camera, display, options.width, options.height,
+                  {ViewerStatusText(*model, fps)}, fontReady);
   const std::vector<uint8_t> frame = gl.ReadFrameTopDown();
   ReleaseViewerModel(model);
   DeleteFontLists();
   std::string error;
-  if (!WritePng(options.shot, frame.data(), options.width, options.height, &error)) {
+  if (!WriteViewPng(options.shot, frame.data(), options.width, options.height, &error)) {
     std::fprintf(stderr, "lumivex-view: %s\n", error.c_str());
     return 1;
   }
@@ -150,9 +211,13 @@ int Window(ViewerModel* model, const ViewerOptions& options, const std::string& 
   }
   window.width = options.width;
   window.height = options.height;
+  window.display.wireframe = options.wireframe;
+  window.display.headlight = options.headlight;
   PlatformShowWindow(handle);
   bool fontReady = false;
-  PrepareScene(model, &fontReady, fontFile);
+  PrepareScene(model, PlatformGetProcAddress, &fontReady, fontFile);
+  std::string saved;  // a saved picture's name, shown for a while in place of the keys
+  Clock::time_point savedUntil;
 
   const Clock::time_point start = Clock::now();
   Clock::time_point last = start, rateFrom = start;
@@ -178,8 +243,16 @@ int Window(ViewerModel* model, const ViewerOptions& options, const std::string& 
       rateFrom = now;
       rateFrames = 0;
     }
-    DrawViewerFrame(*model, window.camera, window.width, window.height,
-                    ViewerStatusText(*model, fps), fontReady);
+    if (window.saveView) {
+      window.saveView = false;
+      saved = SaveView(*model);
+      savedUntil = now + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double>(kMessageSeconds));
+    }
+    const bool showSaved = !saved.empty() && now < savedUntil;
+    DrawViewerFrame(*model, window.camera, window.display, window.width, window.height,
+                    {ViewerStatusText(*model, fps), showSaved ? saved : ViewerKeysText()},
+                    fontReady);
     PlatformSwapBuffers(dc);
     ++frames;
     ++rateFrames;
@@ -222,7 +295,7 @@ int main(int argc, char** argv) {
 #endif
   ViewerModel model;
   std::vector<std::string> notes;
-  if (!LoadViewerModel(options.file, &model, &error, &notes)) {
+  if (!LoadViewerModel(options.file, options.toolkitDraw, &model, &error, &notes)) {
     std::fprintf(stderr, "lumivex-view: %s\n", error.c_str());
     return 1;
   }

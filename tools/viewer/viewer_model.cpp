@@ -1,19 +1,16 @@
-// Loading for the viewer: model files as they are, OBJ files through obj2model's converter
-// into a scratch file, textures from the MTL's map_Kd files.
+// Loading for the viewer: OBJ files through the OBJ reader, model files through the
+// toolkit's LoadModelFile, both made into the viewer's mesh; for the toolkit's own drawing
+// an OBJ is converted to the model format in a scratch file and read back.
 #include "tools/viewer/viewer_model.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "platform/platform.h"
-#include "resources/jpeg_decode.h"
-#include "toolkit/bmp_texture.h"
 #include "toolkit/model_draw.h"
 #include "tools/obj2model/obj_to_model.h"
 
@@ -65,82 +62,46 @@ void LoadInFolder(ModelScene* scene, const fs::path& file, const fs::path& folde
   if (moved) fs::current_path(previous, ec);
 }
 
-void MeasureScene(ViewerModel* model) {
-  const ModelScene& scene = model->scene;
-  float low[3] = {HUGE_VALF, HUGE_VALF, HUGE_VALF}, high[3] = {-HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
-  int triangles = 0, highestMaterial = -1;
-  for (uint32_t k = 0; scene.objects && k <= scene.lastObject; ++k) {
-    const ModelObject& o = scene.objects[k];
-    for (uint32_t s = 1; o.faces && s <= o.faceCount; ++s) {
-      ++triangles;
-      highestMaterial = std::max(highestMaterial, static_cast<int>(o.faces[s].material));
-      for (const ModelCorner& c : o.faces[s].corners) {
-        const float p[3] = {c.x + o.position[0], c.y + o.position[1], c.z + o.position[2]};
-        for (int i = 0; i < 3; ++i) {
-          low[i] = std::min(low[i], p[i]);
-          high[i] = std::max(high[i], p[i]);
-        }
-      }
-    }
+// The toolkit's scene of an OBJ file: written in the model format and read back, as
+// obj2model and LoadModelFile would.
+bool LoadConvertedScene(const ObjMesh& mesh, const std::string& path, ModelScene* scene,
+                        std::string* error, std::vector<std::string>* notes) {
+  std::vector<uint8_t> bytes;
+  ObjConversionSummary summary;
+  if (!WriteModelBytes(mesh, &bytes, error, &summary)) {
+    *error = path + ": " + *error;
+    return false;
   }
-  model->triangles = triangles;
-  model->objects = static_cast<int>(scene.lastObject) + 1;
-  model->materials = std::max(model->materials, highestMaterial + 1);
-  if (triangles == 0) return;
-  for (int i = 0; i < 3; ++i) model->center[i] = 0.5f * (low[i] + high[i]);
-  // The farthest corner from the box's middle: tighter than the box's corner for round
-  // models, so they fill the view.
-  double radius2 = 0;
-  for (uint32_t k = 0; k <= scene.lastObject; ++k) {
-    const ModelObject& o = scene.objects[k];
-    for (uint32_t s = 1; o.faces && s <= o.faceCount; ++s) {
-      for (const ModelCorner& c : o.faces[s].corners) {
-        const double d[3] = {double(c.x) + o.position[0] - model->center[0],
-                             double(c.y) + o.position[1] - model->center[1],
-                             double(c.z) + o.position[2] - model->center[2]};
-        radius2 = std::max(radius2, d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-      }
-    }
+  ScratchFolder scratch;
+  if (scratch.path().empty()) {
+    *error = "no scratch folder for the converted model";
+    return false;
   }
-  const double radius = std::sqrt(radius2);
-  // A model of one point still needs a view of some size.
-  model->radius = radius > 0 && std::isfinite(radius) ? static_cast<float>(radius) : 1.0f;
+  const fs::path converted = scratch.path() / "converted.model";
+  std::ofstream out(converted, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    *error = "cannot write the converted model into " + scratch.path().string();
+    return false;
+  }
+  LoadInFolder(scene, converted, scratch.path());
+  if (notes) *notes = summary.notes;
+  return true;
 }
 
-GLuint UploadRgb(int width, int height, const uint8_t* pixels) {
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // rows are packed at 3 x width bytes
-  glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  return name;
-}
-
-// OBJ texture coordinates put v = 0 at the bottom of the picture; the JPEG decoder gives the
-// top row first, so the rows are turned over before the upload (t = 0 is the first row).
-GLuint LoadJpegTexture(const std::string& file) {
-  RGBImage* image = DecodeJPEGFile(file.c_str());
-  if (!image) return 0;
-  const size_t stride = static_cast<size_t>(image->width) * 3;
-  std::vector<uint8_t> rows(stride * image->height);
-  for (int y = 0; y < image->height; ++y) {
-    std::copy_n(image->pixels + stride * (image->height - 1 - y), stride,
-                rows.begin() + stride * y);
-  }
-  const GLuint name = UploadRgb(image->width, image->height, rows.data());
-  FreeRGBImage(image);
-  return name;
+int CountObjects(const ObjMesh& mesh) {
+  return mesh.Triangles() == 0 ? 0 : static_cast<int>(mesh.groupStarts.size()) + 1;
 }
 
 }  // namespace
 
-bool LoadViewerModel(const std::string& path, ViewerModel* model, std::string* error,
-                     std::vector<std::string>* notes) {
+bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* model,
+                     std::string* error, std::vector<std::string>* notes) {
   *model = ViewerModel();
   model->name = fs::path(path).filename().string();
+  model->toolkitDraw = toolkitDraw;
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) {
     *error = path + ": no such file";
@@ -153,78 +114,74 @@ bool LoadViewerModel(const std::string& path, ViewerModel* model, std::string* e
   }
   probe.close();
 
-  ScratchFolder scratch;
+  ObjMesh source;
   if (Extension(path) == ".obj") {
-    std::vector<uint8_t> bytes;
-    ObjConversionSummary summary;
-    if (!ConvertObjFile(path, &bytes, error, &summary)) return false;
-    if (scratch.path().empty()) {
-      *error = "no scratch folder for the converted model";
+    if (!ReadObjFile(path, &source, error)) return false;
+    if (notes) *notes = source.notes;
+    if (toolkitDraw && !LoadConvertedScene(source, path, &model->scene, error, notes)) {
       return false;
     }
-    const fs::path converted = scratch.path() / "converted.model";
-    std::ofstream out(converted, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      *error = "cannot write the converted model into " + scratch.path().string();
-      return false;
-    }
-    LoadInFolder(&model->scene, converted, scratch.path());
-    model->textureFiles = summary.textures;
-    model->materials = static_cast<int>(summary.materials.size());
-    if (notes) *notes = summary.notes;
+    model->objects = CountObjects(source);
   } else {
+    ScratchFolder scratch;
     LoadInFolder(&model->scene, fs::absolute(path, ec), scratch.path());
+    int highest = -1;
+    for (uint32_t k = 0; model->scene.objects && k <= model->scene.lastObject; ++k) {
+      const ModelObject& o = model->scene.objects[k];
+      for (uint32_t s = 1; o.faces && s <= o.faceCount; ++s) {
+        highest = std::max(highest, static_cast<int>(o.faces[s].material));
+      }
+    }
+    SceneToObjMesh(model->scene, highest + 1, &source);
+    model->objects = static_cast<int>(model->scene.lastObject) + 1;
+    if (model->scene.lightsOn == 1) {
+      model->lightCount =
+          static_cast<int>(std::min<uint32_t>(model->scene.lastLight + 1, kModelMaxLights));
+      std::copy_n(model->scene.lights, model->lightCount, model->lights);
+    }
+    if (!toolkitDraw) FreeModelScene(&model->scene);
   }
-  MeasureScene(model);
+  model->triangles = static_cast<int>(source.Triangles());
+  model->materialList = source.materialList;
+  model->materials = static_cast<int>(source.materialList.size());
   if (model->triangles == 0) {
     *error = path + ": the model has no triangles";
     FreeModelScene(&model->scene);
     return false;
   }
-  model->textureFiles.resize(model->materials);
+  // The toolkit's path frames the model the same way, from the same arrays.
+  BuildViewerMesh(source, kCreaseDegrees, &model->mesh);
+  std::copy_n(model->mesh.center, 3, model->center);
+  model->radius = model->mesh.radius;
   return true;
 }
 
-void MakeViewerScene(ViewerModel* model, std::vector<std::string>* warnings) {
-  GLuint white = 0;
-  const uint8_t whitePixel[3] = {255, 255, 255};
-  for (const std::string& file : model->textureFiles) {
-    GLuint name = 0;
-    if (!file.empty()) {
-      const std::string extension = Extension(file);
-      if (extension == ".bmp") {
-        LoadBitmapTexture(file.c_str(), &name);
-      } else if (extension == ".jpg" || extension == ".jpeg") {
-        name = LoadJpegTexture(file);
-      } else if (warnings) {
-        warnings->push_back(file + ": only BMP and JPEG pictures are read; drawn white");
-      }
-      if (!name && warnings &&
-          (extension == ".bmp" || extension == ".jpg" || extension == ".jpeg")) {
-        warnings->push_back(file + ": cannot be read; drawn white");
-      }
-    }
-    if (!name) {
-      if (!white) white = UploadRgb(1, 1, whitePixel);
-      name = white;
-    }
-    model->textures.push_back(name);
+void MakeViewerScene(ViewerModel* model, GLProcLoader load, std::vector<std::string>* warnings) {
+  model->textures = MakeMaterialTextures(model->materialList, warnings);
+  if (!model->toolkitDraw) {
+    UploadMeshArrays(&model->mesh, load, &model->arrays);
+    return;
   }
-  if (model->textures.empty()) model->textures.push_back(UploadRgb(1, 1, whitePixel));
-  CompileModelScene(&model->scene, model->textures.data(), &model->list);
+  // The toolkit binds a texture for every face: plain materials get a white one.
+  TexturePicture white;
+  white.width = white.height = 1;
+  white.rgba.assign(4, 255);
+  GLuint plain = 0;
+  for (const MaterialTexture& texture : model->textures) {
+    if (!texture.name && !plain) plain = UploadTexturePicture(white);
+    model->listTextures.push_back(texture.name ? texture.name : plain);
+  }
+  if (model->listTextures.empty()) model->listTextures.push_back(UploadTexturePicture(white));
+  CompileModelScene(&model->scene, model->listTextures.data(), &model->list);
 }
 
 void ReleaseViewerModel(ViewerModel* model) {
+  ReleaseMeshArrays(&model->arrays);
   if (model->list) glDeleteLists(model->list, 1);
   model->list = 0;
   // The white texture may stand for several materials: each name is deleted once.
-  std::vector<GLuint> names = model->textures;
-  std::sort(names.begin(), names.end());
-  names.erase(std::unique(names.begin(), names.end()), names.end());
-  if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
-  model->textures.clear();
+  for (GLuint name : model->listTextures) model->textures.push_back({name, false});
+  model->listTextures.clear();
+  DeleteMaterialTextures(&model->textures);
   FreeModelScene(&model->scene);
 }

@@ -21,9 +21,13 @@ bool ParseSide(const std::string& text, int* side) {
 
 const char* ViewerUsage() {
   return "usage: lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png]\n"
+         "                    [--wireframe] [--headlight] [--toolkit-draw]\n"
          "  Shows the model in a window (800x600 unless --size): drag or Left/Right to turn\n"
-         "  it, the wheel or Up/Down to come closer, Escape to leave. --shot draws one\n"
-         "  frame headless into OUT.png (a PNG) and exits. --version prints the version.\n";
+         "  it, the wheel or Up/Down to come closer; W wireframe over the shading, H headlight,\n"
+         "  R resets the view, S saves it as NAME-N.png, Escape leaves. --shot draws one\n"
+         "  frame headless into OUT.png (a PNG) and exits. --wireframe and --headlight start\n"
+         "  with those on; --toolkit-draw draws with the toolkit's compiled scene (no normals,\n"
+         "  one face at a time), to compare. --version prints the version.\n";
 }
 
 bool ParseViewerOptions(const std::vector<std::string>& args, ViewerOptions* options,
@@ -34,6 +38,12 @@ bool ParseViewerOptions(const std::vector<std::string>& args, ViewerOptions* opt
     const bool hasValue = i + 1 < args.size();
     if (arg == "-h" || arg == "--help") {
       options->help = true;
+    } else if (arg == "--wireframe") {
+      options->wireframe = true;
+    } else if (arg == "--headlight") {
+      options->headlight = true;
+    } else if (arg == "--toolkit-draw") {
+      options->toolkitDraw = true;
     } else if (arg == "--shot") {
       if (!hasValue) return *error = "--shot needs a file name", false;
       options->shot = args[++i];

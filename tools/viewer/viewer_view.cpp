@@ -1,6 +1,6 @@
-// The viewer's camera, input and frame: the scene's display list under a perspective that
-// frames its bounding sphere, lights from the file or the toolkit's default light, and a
-// status line in the texture font.
+// The viewer's camera, input and frame: the model's vertex arrays (or the toolkit's compiled
+// scene) under a perspective that frames its bounding sphere, lights from the file, the
+// toolkit's default light or a headlight, and status lines in the texture font.
 #include "tools/viewer/viewer_view.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "toolkit/bmp_texture.h"
 #include "toolkit/font.h"
 #include "toolkit/lights.h"
+#include "tools/viewer/mesh_arrays.h"
 
 namespace {
 
@@ -35,9 +36,9 @@ void ClampCamera(ViewerCamera* camera) {
   camera->zoom = std::clamp(camera->zoom, kMinZoom, kMaxZoom);
 }
 
-// The fixed-function light colours of the viewer's material: white, so textures show in
-// their own colours; the ambient term keeps faces turned from the light visible.
-void SetViewerMaterial() {
+// The toolkit's path draws every face white under the current normal: the light colours
+// of its material, with the ambient term keeping faces turned from the light visible.
+void SetToolkitPathMaterial() {
   const GLfloat ambient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const GLfloat diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const GLfloat specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -46,9 +47,105 @@ void SetViewerMaterial() {
   SetMaterial(ambient, diffuse, specular, shininess, emission);
 }
 
-// The black band behind line 0 of the 640 x 480 virtual screen, opaque so the additive
-// glyphs read the same over any model.
-void DrawStatusBand() {
+// A material of the model: its MTL colours (ambient as diffuse, so the light model's
+// ambient shows the colour in the shadows), or plain white with a soft highlight.
+void SetModelMaterial(const ObjMaterial& m) {
+  const GLfloat diffuse[4] = {m.diffuse[0], m.diffuse[1], m.diffuse[2], 1.0f};
+  GLfloat specular[4] = {m.specular[0], m.specular[1], m.specular[2], 1.0f};
+  // MTL counts shininess up to 1000, GL up to 128.
+  GLfloat shininess[1] = {std::min(m.shininess * 0.128f, 128.0f)};
+  if (!m.defined) {
+    specular[0] = specular[1] = specular[2] = 0.2f;
+    shininess[0] = 24.0f;
+  }
+  const GLfloat emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  SetMaterial(diffuse, diffuse, specular, shininess, emission);
+}
+
+void SetLightModelAmbient(GLfloat level) {
+  const GLfloat ambient[4] = {level, level, level, 1.0f};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+}
+
+// The lights, before the model's turn for those that follow the eye: a headlight from the
+// eye, else the toolkit's default light from the upper right of the view; a model file's
+// own lights are placed after the turn (FileLights).
+void EyeLights(const ViewerModel& model, const ViewerDisplay& display) {
+  for (int i = 1; i < kModelMaxLights; ++i) glDisable(GL_LIGHT0 + i);
+  if (display.headlight) {
+    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const GLfloat fromEye[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+    SetupLight(GL_LIGHT0, black, white, white, fromEye);
+  } else if (model.lightCount == 0) {
+    SetupDefaultLight(GL_LIGHT0);
+  }
+  LightingOn();
+}
+
+// A model file's point lights, in the model's own space (as the toolkit places them).
+void FileLights(const ViewerModel& model, const ViewerDisplay& display) {
+  if (display.headlight) return;
+  const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  for (int i = 0; i < model.lightCount; ++i) {
+    const ModelLight& l = model.lights[i];
+    const GLfloat colour[4] = {l.r, l.g, l.b, 1.0f};
+    const GLfloat position[4] = {l.x, l.y, l.z, 1.0f};
+    SetupLight(GL_LIGHT0 + i, black, colour, colour, position);
+  }
+}
+
+// The model from its arrays, one draw a material; with `wireframe` the edges follow in
+// light blue lines, half see-through so they show on dark faces and dense meshes keep their
+// shading; the shaded triangles are pushed back a little so the lines win the depth test.
+void DrawModelArrays(const ViewerModel& model, const ViewerDisplay& display) {
+  BindMeshArrays(model.mesh, model.arrays);
+  if (display.wireframe) {
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+  }
+  for (const MaterialRange& range : model.mesh.ranges) {
+    SetModelMaterial(model.materialList[range.material]);
+    const MaterialTexture texture = static_cast<size_t>(range.material) < model.textures.size()
+                                        ? model.textures[range.material]
+                                        : MaterialTexture();
+    if (texture.name) {
+      TexturingOn();
+      glBindTexture(GL_TEXTURE_2D, texture.name);
+    } else {
+      TexturingOff();
+    }
+    // Leaves and fences: see-through texels are left out, not blended in any order.
+    if (texture.translucent) {
+      glAlphaFunc(GL_GREATER, 0.5f);
+      glEnable(GL_ALPHA_TEST);
+    }
+    DrawMeshRange(model.mesh, model.arrays, range);
+    glDisable(GL_ALPHA_TEST);
+  }
+  if (display.wireframe) {
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    LightingOff();
+    TexturingOff();
+    glColor4f(0.3f, 0.85f, 1.0f, 0.35f);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    for (const MaterialRange& range : model.mesh.ranges) {
+      DrawMeshRange(model.mesh, model.arrays, range);
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_BLEND);
+    AdditiveBlendFunc();  // the font's, as SetUpViewerGL left it
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  }
+  UnbindMeshArrays(model.arrays);
+  TexturingOn();
+}
+
+// The black band behind lines 0 to lines - 1 of the 640 x 480 virtual screen, opaque so
+// the additive glyphs read the same over any model.
+void DrawStatusBand(int lines) {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -60,8 +157,9 @@ void DrawStatusBand() {
   TexturingOff();
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
   glBegin(GL_QUADS);
-  glVertex2i(0, 462);
-  glVertex2i(640, 462);
+  const int bottom = 480 - 16 * lines - 2;
+  glVertex2i(0, bottom);
+  glVertex2i(640, bottom);
   glVertex2i(640, 480);
   glVertex2i(0, 480);
   glEnd();
@@ -139,8 +237,6 @@ void SetUpViewerGL() {
   glShadeModel(GL_SMOOTH);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   AdditiveBlendFunc();  // the font's glyphs add onto the band
-  const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
 }
 
 bool SetUpViewerFont(const std::string& bmpFile) {
@@ -171,8 +267,13 @@ std::string ViewerStatusText(const ViewerModel& model, double fps) {
   return (name + figures).substr(0, room);
 }
 
-void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera, int width, int height,
-                     const std::string& status, bool fontReady) {
+const char* ViewerKeysText() {
+  return "W wireframe  H headlight  R reset  S save PNG  Esc quit";
+}
+
+void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera,
+                     const ViewerDisplay& display, int width, int height,
+                     const std::vector<std::string>& status, bool fontReady) {
   glViewport(0, 0, std::max(width, 0), std::max(height, 0));
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   if (width <= 0 || height <= 0) return;  // a minimised window has nothing to frame
@@ -188,28 +289,42 @@ void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera, int w
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
-  // With no lights of its own the model gets the toolkit's white light, placed in eye
-  // space (the modelview is the identity here), so it lights the model from the upper
-  // right whichever way the model is turned.
-  if (model.scene.lightsOn != 1) {
-    SetupDefaultLight(GL_LIGHT0);
-    LightingOn();
+  if (model.toolkitDraw) {
+    // The toolkit's own path, as the viewer drew before it had normals. With no lights of
+    // its own the model gets the toolkit's white light, placed in eye space (the modelview
+    // is the identity here), so it lights the model from the upper right whichever way
+    // the model is turned.
+    SetLightModelAmbient(0.4f);
+    if (model.scene.lightsOn != 1) {
+      SetupDefaultLight(GL_LIGHT0);
+      LightingOn();
+    }
+    SetToolkitPathMaterial();
+  } else {
+    SetLightModelAmbient(0.3f);
+    EyeLights(model, display);
   }
-  SetViewerMaterial();
   glTranslatef(0.0f, 0.0f, -distance);
   glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
   glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
   glTranslatef(-model.center[0], -model.center[1], -model.center[2]);
-  // The model format has no normals and the scene is drawn with the current one: it is
-  // chosen to face the viewer after the turn, so lighting stays even as the model turns.
-  const double yaw = camera.yaw * kPi / 180.0, pitch = camera.pitch * kPi / 180.0;
-  glNormal3d(-std::sin(yaw) * std::cos(pitch), std::sin(pitch), std::cos(yaw) * std::cos(pitch));
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  if (model.list) glCallList(model.list);
+  if (model.toolkitDraw) {
+    // The model format has no normals and the scene is drawn with the current one: it is
+    // chosen to face the viewer after the turn, so lighting stays even as the model turns.
+    const double yaw = camera.yaw * kPi / 180.0, pitch = camera.pitch * kPi / 180.0;
+    glNormal3d(-std::sin(yaw) * std::cos(pitch), std::sin(pitch), std::cos(yaw) * std::cos(pitch));
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (model.list) glCallList(model.list);
+  } else {
+    FileLights(model, display);
+    DrawModelArrays(model, display);
+  }
   LightingOff();
 
-  if (fontReady) {
-    DrawStatusBand();
-    PrintLine(status.c_str(), 0);
+  if (fontReady && !status.empty()) {
+    DrawStatusBand(static_cast<int>(status.size()));
+    for (size_t line = 0; line < status.size(); ++line) {
+      PrintLine(status[line].c_str(), static_cast<int32_t>(line));
+    }
   }
 }

@@ -1,9 +1,10 @@
 // What the viewer draws and how the user moves it: the camera around the model, the
-// window messages and held keys that turn it, and one frame with its status line.
+// window messages and held keys that turn it, and one frame with its status lines.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/viewer/viewer_model.h"
 
@@ -29,6 +30,12 @@ bool CameraHandleMessage(ViewerCamera* camera, uint32_t message, uintptr_t wPara
 // double the distance in a second.
 void CameraFollowKeys(ViewerCamera* camera, const uint8_t keys[256], double seconds);
 
+// How a frame is drawn; the keys W and H switch these in the window.
+struct ViewerDisplay {
+  bool wireframe = false;  // the triangles' edges over the shading
+  bool headlight = false;  // one white light from the eye instead of the model's lights
+};
+
 // The GL state the viewer draws in; once after the context is made.
 void SetUpViewerGL();
 // Loads the glyph picture and builds the font's lists; false when it cannot be read (the
@@ -39,7 +46,11 @@ bool SetUpViewerFont(const std::string& bmpFile);
 // characters by shortening the name. fps < 0 prints "-- fps".
 std::string ViewerStatusText(const ViewerModel& model, double fps);
 
+// The keys the window takes, for the status line under the figures.
+const char* ViewerKeysText();
+
 // One frame at width x height: the model, lit and framed, turned by the camera, and the
-// status line on a black band at the top (when `fontReady`).
-void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera, int width, int height,
-                     const std::string& status, bool fontReady);
+// status lines (line 0 at the top, then down) on a black band (when `fontReady`).
+void DrawViewerFrame(const ViewerModel& model, const ViewerCamera& camera,
+                     const ViewerDisplay& display, int width, int height,
+                     const std::vector<std::string>& status, bool fontReady);
