@@ -29,14 +29,17 @@ build: configure
 # The Linux packages are made first so that their tests (ctest -L package) check them.
 # The Windows tests join in where the cross-built libraries are cached (they take a few
 # minutes to build once: scripts/build-windows-deps), the browser tests where the web
-# libraries are cached (scripts/build-web-deps) and Chromium is installed.
+# libraries are cached (scripts/build-web-deps) and Chromium or Firefox ESR is installed
+# (the page test says which browser it skipped).
 test: build fuzz package
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@if bash scripts/build-windows-deps --check >/dev/null; then $(MAKE) --no-print-directory test-windows; \
 	else echo "make test: no cross-built Windows libraries; Windows tests not run (scripts/build-windows-deps)"; fi
-	@if bash scripts/build-web-deps --check >/dev/null && command -v chromium >/dev/null; then \
+	@if ! bash scripts/build-web-deps --check >/dev/null; then \
+	  echo "make test: no web libraries in the cache; browser tests not run (scripts/build-web-deps)"; \
+	elif command -v chromium >/dev/null || command -v firefox-esr >/dev/null; then \
 	  $(MAKE) --no-print-directory test-web; \
-	else echo "make test: no web libraries in the cache or no chromium; browser tests not run (scripts/install-web-deps, scripts/build-web-deps)"; fi
+	else echo "make test: neither chromium nor firefox-esr; browser tests not run (scripts/install-web-deps)"; fi
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -93,18 +96,23 @@ test-package: package configure
 	cd $(BUILD) && ctest --output-on-failure -L package
 
 
-# The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm and data/,
-# a static folder any web server serves as it is (emscripten and its libraries first).
+# The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm, the sound
+# worklet lumivex-sound.js, the icon lumivex.png (the packages' own, painted by the native
+# make-icon) and data/: a static folder any web server serves as it is (emscripten and
+# its libraries first).
 WEB_ENV = NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch
-web:
+web: configure
 	@bash scripts/install-web-deps
 	@bash scripts/build-web-deps >/dev/null
 	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/obj -DCMAKE_BUILD_TYPE=Release \
 	  -DLUMIVEX_TESTS=OFF >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/obj -j $(JOBS) --target lumivex
-	rm -rf $(WEB_BUILD)/data
+	cmake --build $(BUILD) -j $(JOBS) --target make-icon >/dev/null
+	rm -rf $(WEB_BUILD)/data $(WEB_BUILD)/obj/icons
 	mkdir -p $(WEB_BUILD)/data
-	cp web/index.html $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
+	$(BUILD)/tools/make-icon/make-icon $(WEB_BUILD)/obj/icons lumivex
+	cp $(WEB_BUILD)/obj/icons/64x64/apps/lumivex.png $(WEB_BUILD)/lumivex.png
+	cp web/index.html web/lumivex-sound.js $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
 	cp data/*.jpg data/*.xm $(WEB_BUILD)/data/
 	@ls -l $(WEB_BUILD)/index.html $(WEB_BUILD)/lumivex.js $(WEB_BUILD)/lumivex.wasm
 
@@ -112,15 +120,18 @@ serve-web: web
 	@echo "serve-web: http://127.0.0.1:8800/ (Ctrl+C stops)"
 	cd $(WEB_BUILD) && python3 -m http.server 8800 --bind 127.0.0.1
 
-# The page in headless Chromium; the logo is compared with the native build's frame.
+# The page in Chromium (headless) and Firefox ESR (on a private Xvfb, with a private
+# PulseAudio null sink), each where installed; the logo is compared with the native
+# build's frame. LUMIVEX_WEB_BROWSERS=firefox runs one of them.
 test-web: web
 	cd web/test && npm install --no-audit --no-fund --silent
 	$(MAKE) --no-print-directory build
 	cd $(BUILD) && ctest -R Gl11Scenes --output-on-failure >/dev/null
 	node web/test/page_test.js $(WEB_BUILD) $(BUILD)/tests/gl11/frames/desktop/logo.ppm
 
-# Frames per second of each scene in headless Chromium against the native build, and
-# what the page transfers.
+# The page's own cost per scene in each browser (main-thread ms per frame, frames a
+# second against the same browser's floor), the native build's frame rate as information,
+# and what the page transfers.
 bench-web: web build
 	cd web/test && npm install --no-audit --no-fund --silent
 	cmake --build $(BUILD) -j $(JOBS) --target frames_bench

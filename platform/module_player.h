@@ -34,6 +34,11 @@ bool ModuleDeviceInitOffline(uint32_t frequency);
 void ModuleSelectOffline(bool offline, uint32_t frequency = 0);
 // Stops playback, releases the module and the device. Harmless when nothing was opened.
 void ModuleDeviceFree();
+// True while the open device has not started and never will: a page's sound that the
+// browser holds or has no output for, known a moment after ModuleDeviceInit succeeded.
+// The caller reports it as no device and frees it. Devices that start as they open (SDL,
+// waveOut) never say so.
+bool ModuleDeviceFailed();
 
 // Loads a module file; the loaded module replaces any earlier one. False when the file
 // cannot be read or is not a module.

@@ -12,11 +12,15 @@ uint32_t HeardPosition() {
   const uint32_t position = ModuleMusicGetPosition();
   return position == kModuleNoPosition ? 0 : position;
 }
+
+void ReportNoDevice() {
+  ErrorLogReport(kModule, "Can't initialize device", 0);
+}
 }  // namespace
 
 int MusicLoad(const char* fileName) {
   if (!ModuleDeviceInit(kModuleDefaultDevice, kFrequency)) {
-    ErrorLogReport(kModule, "Can't initialize device", 0);
+    ReportNoDevice();
     return 0;
   }
   ModuleMusicFree();
@@ -50,4 +54,11 @@ int MusicPlay() {
 
 void MusicShutdown() {
   ModuleDeviceFree();
+}
+
+void MusicCheckDevice() {
+  if (!ModuleDeviceFailed()) return;
+  // Released first, so the show is as silent as without a device when the box shows.
+  ModuleDeviceFree();
+  ReportNoDevice();
 }

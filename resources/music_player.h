@@ -21,3 +21,8 @@ int MusicPause();
 int MusicPlay();
 // Releases the player; harmless without an earlier MusicLoad.
 void MusicShutdown();
+// A device that opened but never started (a page's sound that the browser holds or has no
+// output for) is reported as MusicLoad reports a missing one, once, and released: the
+// show then goes on silent, as without a device. The page's frame step calls it; on the
+// desktop a device that opens plays, and this does nothing.
+void MusicCheckDevice();

@@ -4,25 +4,46 @@
 namespace gl11 {
 
 namespace {
-// A quad a b c d as the triangles a b d and b c d, sharing the b-d diagonal. Where the
-// corners' texture coordinates are not an affine map of their positions (a sphere's
-// quads), the diagonal shows in the picture: these splits are the ones Mesa's desktop GL
-// makes, so the two draw the same texels.
-void EmitQuad(const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& d,
-              std::vector<Vertex>* out) {
-  out->push_back(a);
-  out->push_back(b);
-  out->push_back(d);
-  out->push_back(b);
-  out->push_back(c);
-  out->push_back(d);
-}
-
 // Whole primitives only: the vertex count each needs, and the count kept.
 size_t Kept(size_t count, size_t minimum, size_t group) {
   if (count < minimum) return 0;
   return count - (count - minimum) % group;
 }
+
+// The triangle-list indices a quads, quad-strip or polygon batch of n vertices makes.
+size_t PatternLength(GLenum mode, size_t n) {
+  switch (mode) {
+    case kQuads:
+      return 6 * (n / 4);
+    case kQuadStrip:
+      return n >= 4 ? 6 * ((n - 2) / 2) : 0;
+    case kPolygon:
+      return n >= 3 ? 3 * (n - 2) : 0;
+    default:
+      return 0;
+  }
+}
+
+// Entry j of the pattern. A quad a b c d is the triangles a b d and b c d, sharing the
+// b-d diagonal. Where the corners' texture coordinates are not an affine map of their
+// positions (a sphere's quads), the diagonal shows in the picture: these splits are the
+// ones Mesa's desktop GL makes, so the two draw the same texels. Quad i of a strip is
+// v(2i) v(2i+1) v(2i+3) v(2i+2), split along its v(2i)-v(2i+3) diagonal; a polygon,
+// convex by GL's rules, is a fan from its first vertex.
+size_t PatternIndex(GLenum mode, size_t j) {
+  static constexpr size_t kQuad[6] = {0, 1, 3, 1, 2, 3};
+  static constexpr size_t kStripQuad[6] = {1, 3, 0, 3, 2, 0};
+  switch (mode) {
+    case kQuads:
+      return 4 * (j / 6) + kQuad[j % 6];
+    case kQuadStrip:
+      return 2 * (j / 6) + kStripQuad[j % 6];
+    default:
+      return j % 3 == 0 ? 0 : j / 3 + j % 3;
+  }
+}
+
+constexpr size_t kMaxIndexedVertices = 65536;  // 16-bit indices
 }  // namespace
 
 bool IsBeginMode(GLenum mode) {
@@ -34,18 +55,10 @@ GLenum AssembleBatch(GLenum mode, const std::vector<Vertex>& in, std::vector<Ver
   const size_t n = in.size();
   switch (mode) {
     case kQuads:
-      for (size_t i = 0; i + 3 < n; i += 4) EmitQuad(in[i], in[i + 1], in[i + 2], in[i + 3], out);
-      return GL_TRIANGLES;
     case kQuadStrip:
-      // Quad i is v(2i) v(2i+1) v(2i+3) v(2i+2), split along its v(2i)-v(2i+3) diagonal.
-      for (size_t i = 0; i + 3 < n; i += 2) EmitQuad(in[i + 1], in[i + 3], in[i + 2], in[i], out);
-      return GL_TRIANGLES;
     case kPolygon:
-      // Convex by GL's rules, so a fan from the first vertex covers it.
-      for (size_t i = 1; n >= 3 && i + 1 < n; ++i) {
-        out->push_back(in[0]);
-        out->push_back(in[i]);
-        out->push_back(in[i + 1]);
+      for (size_t j = 0, count = PatternLength(mode, n); j < count; ++j) {
+        out->push_back(in[PatternIndex(mode, j)]);
       }
       return GL_TRIANGLES;
     case GL_POINTS:
@@ -68,6 +81,15 @@ GLenum AssembleBatch(GLenum mode, const std::vector<Vertex>& in, std::vector<Ver
     default:
       return GL_TRIANGLES;
   }
+}
+
+size_t TriangleIndexCount(GLenum mode, size_t vertices) {
+  return vertices <= kMaxIndexedVertices ? PatternLength(mode, vertices) : 0;
+}
+
+void TriangleIndices(GLenum mode, size_t count, std::vector<uint16_t>* out) {
+  out->resize(count);
+  for (size_t j = 0; j < count; ++j) (*out)[j] = static_cast<uint16_t>(PatternIndex(mode, j));
 }
 
 }  // namespace gl11

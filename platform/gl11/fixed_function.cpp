@@ -1,6 +1,7 @@
 // The fixed-function program: its shaders, its uniforms and the per-batch draw.
 #include "platform/gl11/fixed_function.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 
@@ -161,8 +162,29 @@ bool FixedFunction::Prepare() {
       at("uShininess"),    at("uLightCount"),      at("uLightPosition"),    at("uLightAmbient"),
       at("uLightDiffuse"), at("uLightSpecular"),   at("uLightAttenuation")};
   glGenBuffers(1, &buffer_);
+  // The layer is the context's only ES user, so its one program, its one vertex buffer
+  // and the attributes' layout in it are set once and stay: a draw then costs a data
+  // upload and the draw call (each WebGL call costs the page's thread time).
   glUseProgram(program_);
   glUniform1i(at_.sampler, 0);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+  const GLsizei stride = sizeof(Vertex);
+  struct Attribute {
+    GLint location;
+    GLint size;
+    size_t offset;
+  };
+  // Position w and texture r, q are not stored: missing components read as 0, 0, 0, 1.
+  const Attribute attributes[] = {{attribPosition_, 3, offsetof(Vertex, position)},
+                                  {attribColour_, 4, offsetof(Vertex, colour)},
+                                  {attribTexCoord_, 2, offsetof(Vertex, texCoord)},
+                                  {attribNormal_, 3, offsetof(Vertex, normal)}};
+  for (const Attribute& a : attributes) {
+    if (a.location < 0) continue;  // optimised away by the compiler
+    glEnableVertexAttribArray(static_cast<GLuint>(a.location));
+    glVertexAttribPointer(static_cast<GLuint>(a.location), a.size, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(a.offset));
+  }
   ready_ = true;
   return true;
 }
@@ -220,37 +242,35 @@ bool FixedFunction::Draw(GLenum mode, const std::vector<Vertex>& vertices, const
   const bool fresh = !ready_;
   if (!Prepare()) return false;
   if (vertices.empty()) return true;
-  glUseProgram(program_);
   Upload(state, fresh ? kDirtyAll : dirty);
-
-  glBindBuffer(GL_ARRAY_BUFFER, buffer_);
-  const GLsizeiptr bytes = static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex));
-  if (bytes > bufferBytes_) {
-    glBufferData(GL_ARRAY_BUFFER, bytes, vertices.data(), GL_STREAM_DRAW);
-    bufferBytes_ = bytes;
-  } else {
-    // Orphan the old store so a draw still reading it does not stall this one.
-    glBufferData(GL_ARRAY_BUFFER, bufferBytes_, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices.data());
+  // A new store each time, so a draw still reading the last one never stalls this one.
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)),
+               vertices.data(), GL_STREAM_DRAW);
+  const size_t indices = TriangleIndexCount(mode, vertices.size());
+  if (indices == 0) {
+    glDrawArrays(mode, 0, static_cast<GLsizei>(vertices.size()));
+    return true;
   }
-  const GLsizei stride = sizeof(Vertex);
-  struct Attribute {
-    GLint location;
-    GLint size;
-    size_t offset;
-  };
-  const Attribute attributes[] = {{attribPosition_, 4, offsetof(Vertex, position)},
-                                  {attribColour_, 4, offsetof(Vertex, colour)},
-                                  {attribTexCoord_, 4, offsetof(Vertex, texCoord)},
-                                  {attribNormal_, 3, offsetof(Vertex, normal)}};
-  for (const Attribute& a : attributes) {
-    if (a.location < 0) continue;  // optimised away by the compiler
-    glEnableVertexAttribArray(static_cast<GLuint>(a.location));
-    glVertexAttribPointer(static_cast<GLuint>(a.location), a.size, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<const void*>(a.offset));
-  }
-  glDrawArrays(mode, 0, static_cast<GLsizei>(vertices.size()));
+  BindPattern(mode, indices);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices), GL_UNSIGNED_SHORT, nullptr);
   return true;
+}
+
+void FixedFunction::BindPattern(GLenum mode, size_t count) {
+  const int slot = mode == kQuads ? 0 : mode == kQuadStrip ? 1 : 2;
+  if (!patterns_[slot]) glGenBuffers(1, &patterns_[slot]);
+  if (boundPattern_ != patterns_[slot]) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, patterns_[slot]);
+    boundPattern_ = patterns_[slot];
+  }
+  if (count <= patternCounts_[slot]) return;
+  // Grown by doubling, so a show's batches settle after a few frames.
+  const size_t grown =
+      std::min(std::max(count, 2 * patternCounts_[slot]), TriangleIndexCount(mode, 65536));
+  TriangleIndices(mode, grown, &indices_);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(grown * sizeof(uint16_t)),
+               indices_.data(), GL_STATIC_DRAW);
+  patternCounts_[slot] = grown;
 }
 
 void FixedFunction::Forget() {
@@ -258,7 +278,11 @@ void FixedFunction::Forget() {
   failed_ = false;
   program_ = 0;
   buffer_ = 0;
-  bufferBytes_ = 0;
+  for (int i = 0; i < 3; ++i) {
+    patterns_[i] = 0;
+    patternCounts_[i] = 0;
+  }
+  boundPattern_ = 0;
 }
 
 }  // namespace gl11

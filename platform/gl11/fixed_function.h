@@ -50,8 +50,9 @@ enum DirtyBits : unsigned {
 
 class FixedFunction {
  public:
-  // Draws `vertices` as `mode` with `state`; false when the program could not be made
-  // (reported once on standard error).
+  // Draws `vertices` as `mode` with `state`: an ES 2 mode as it is, or quads, a quad
+  // strip or a polygon through its index pattern (TriangleIndexCount). False when the
+  // program could not be made (reported once on standard error).
   bool Draw(GLenum mode, const std::vector<Vertex>& vertices, const DrawState& state,
             unsigned dirty);
   // Forgets the ES objects (for a new context); the next draw makes them again.
@@ -60,12 +61,18 @@ class FixedFunction {
  private:
   bool Prepare();
   void Upload(const DrawState& state, unsigned dirty);
+  // Binds the index list of `mode`, grown to at least `count` indices.
+  void BindPattern(GLenum mode, size_t count);
 
   bool ready_ = false;
   bool failed_ = false;
   GLuint program_ = 0;
   GLuint buffer_ = 0;
-  GLsizeiptr bufferBytes_ = 0;
+  // The index lists of quads, quad strips and polygons, and how many indices each holds.
+  GLuint patterns_[3] = {};
+  size_t patternCounts_[3] = {};
+  GLuint boundPattern_ = 0;
+  std::vector<uint16_t> indices_;
   struct Locations {
     GLint modelview, projection, textureMatrix, normalMatrix;
     GLint texturing, sampler, lighting, normalize;

@@ -173,9 +173,8 @@ void SendVertex(float x, float y, float z) {
   v.position[0] = x;
   v.position[1] = y;
   v.position[2] = z;
-  v.position[3] = 1.0f;
   std::memcpy(v.colour, s.colour, sizeof v.colour);
-  std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);
+  std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);  // s and t
   std::memcpy(v.normal, s.normal, sizeof v.normal);
   s.batch.push_back(v);
 }
@@ -299,6 +298,8 @@ void gl11End() {
   State& s = S();
   if (!s.inBegin) return Fail(GL_INVALID_OPERATION);
   s.inBegin = false;
+  // Quads, strips and polygons go as sent, drawn through their index pattern.
+  if (TriangleIndexCount(s.beginMode, s.batch.size()) > 0) return DrawBatch(s.beginMode, s.batch);
   const GLenum mode = AssembleBatch(s.beginMode, s.batch, &s.assembled);
   if (!s.assembled.empty()) DrawBatch(mode, s.assembled);
 }

@@ -26,6 +26,8 @@ bool Open(int device, uint32_t frequency);
 void Close();
 // True while a device is open.
 bool DeviceOpen();
+// True when the open device turned out never to start (ModuleDeviceFailed).
+bool DeviceFailed();
 // The frame of the output stream being heard now; asked with the lock held and a device
 // open.
 int64_t HeardFrame();

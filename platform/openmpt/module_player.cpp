@@ -43,6 +43,10 @@ void ModuleDeviceFree() {
   module_output::Close();
 }
 
+bool ModuleDeviceFailed() {
+  return module_output::DeviceOpen() && module_output::DeviceFailed();
+}
+
 bool ModuleMusicLoad(const char* fileName, uint32_t flags) {
   if (!Initialised()) return false;
   return module_core::Load<Lock>(Core(), fileName, flags);

@@ -88,6 +88,11 @@ bool DeviceOpen() {
   return player.device != 0;
 }
 
+// An SDL device plays from the moment it opens.
+bool DeviceFailed() {
+  return false;
+}
+
 // The frame of the output stream being heard now. When the device asks for a buffer, the
 // one it was given before starts to play; the wall clock since then says how far into it
 // the listener is.

@@ -1,9 +1,10 @@
 // The module player's browser output (platform/openmpt/module_output.h): Web Audio at the
-// asked rate, fed by a script processor whose callback renders the module on the page's
-// one thread, so the lock holds nothing. The heard frame: each callback notes which
-// stream frame its buffer starts with and when Web Audio will play it (playbackTime), and
-// the query takes the device's output latency off the page's audio clock
-// (lumivexAudio.heardTime in web/index.html).
+// asked rate. The page (lumivexAudio in web/index.html) renders the module through
+// lumivex_render_audio on its one thread, about half a second ahead of what is heard, and
+// an AudioWorklet (web/lumivex-sound.js) plays those blocks off that thread, so a slow
+// frame never starves the sound; the lock holds nothing. The heard frame: the worklet
+// says which stream frame it played at which AudioContext time, and the page takes the
+// device's output latency off its audio clock (lumivexAudio.heardFrame).
 #include <emscripten.h>
 
 #include <algorithm>
@@ -15,12 +16,8 @@ namespace {
 
 using module_core::kChannels;
 
-constexpr int kBufferFrames = 2048;  // about 46 ms at 44100 Hz
-
 struct Player {
   bool open = false;
-  uint64_t bufferStartFrame = 0;  // stream frame at the start of the last buffer
-  double bufferPlaysAt = -1.0;    // AudioContext time at which it plays
   std::vector<int16_t> samples;
   module_core::ModuleCore core;
 };
@@ -29,13 +26,11 @@ Player player;
 
 }  // namespace
 
-// Called by the page's audio callback: renders `frames` frames (silence while no module
-// plays) and returns where the interleaved 16-bit samples are.
-extern "C" EMSCRIPTEN_KEEPALIVE int16_t* lumivex_render_audio(int frames, double playsAt) {
+// Called by the page to top its queue up: renders `frames` frames (silence while no module
+// plays) and returns where the interleaved 16-bit samples are, valid until the next call.
+extern "C" EMSCRIPTEN_KEEPALIVE int16_t* lumivex_render_audio(int frames) {
   if (frames < 0) frames = 0;
   player.samples.resize(static_cast<size_t>(frames) * kChannels);
-  player.bufferStartFrame = player.core.outputFrames;
-  player.bufferPlaysAt = playsAt;
   module_core::Render(player.core, player.samples.data(), static_cast<size_t>(frames));
   return player.samples.data();
 }
@@ -46,11 +41,10 @@ module_core::ModuleCore& Core() {
   return player.core;
 }
 
-// The page has one output; any device number means it.
+// The page has one output; any device number means it. Called within the start click,
+// where the browser lets a page start its sound.
 bool Open(int, uint32_t frequency) {
-  const int ok =
-      EM_ASM_INT({ return lumivexAudio.open($0, $1) ? 1 : 0; }, frequency, kBufferFrames);
-  if (!ok) return false;
+  if (!EM_ASM_INT({ return lumivexAudio.open($0) ? 1 : 0; }, frequency)) return false;
   player.core.frequency = frequency;
   player.open = true;
   return true;
@@ -65,15 +59,19 @@ bool DeviceOpen() {
   return player.open;
 }
 
-int64_t HeardFrame() {
-  if (player.bufferPlaysAt < 0.0) return 0;
-  const double now = EM_ASM_DOUBLE({ return lumivexAudio.heardTime(); });
-  const double since = (now - player.bufferPlaysAt) * player.core.frequency;
-  const int64_t heard = static_cast<int64_t>(player.bufferStartFrame) + static_cast<int64_t>(since);
-  return std::clamp<int64_t>(heard, 0, static_cast<int64_t>(player.core.outputFrames));
+// The page gives its context two seconds from the click to start playing.
+bool DeviceFailed() {
+  return EM_ASM_INT({ return lumivexAudio.failed ? 1 : 0; }) != 0;
 }
 
-// One thread: the audio callback never runs while other code does, so nothing is held.
+int64_t HeardFrame() {
+  const double heard = EM_ASM_DOUBLE({ return lumivexAudio.heardFrame(); });
+  if (heard < 0.0) return 0;  // nothing played yet
+  return std::min<int64_t>(static_cast<int64_t>(heard),
+                           static_cast<int64_t>(player.core.outputFrames));
+}
+
+// One thread: the page renders between frames, never while other code runs.
 Lock::Lock() : held_(0) {}
 
 Lock::~Lock() {

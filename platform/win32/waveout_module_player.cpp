@@ -166,6 +166,11 @@ bool DeviceOpen() {
   return player.device != nullptr;
 }
 
+// waveOut plays from the moment the device opens.
+bool DeviceFailed() {
+  return false;
+}
+
 // The frame of the output stream being heard now, as the device counts it. Its sample
 // counter is 32 bits: it is widened against the frames written, which it never passes.
 int64_t HeardFrame() {

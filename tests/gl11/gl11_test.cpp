@@ -92,6 +92,25 @@ TEST(Gl11Batch, AssemblesEveryModeAndDropsIncompletePrimitives) {
   }
 }
 
+// The indexed draw of quads, strips and polygons makes exactly the assembled triangles,
+// for every length, from one pattern grown to the longest batch.
+TEST(Gl11Batch, IndexPatternsDrawTheAssembledTriangles) {
+  std::vector<uint16_t> longest;
+  for (GLenum mode : {gl11::kQuads, gl11::kQuadStrip, gl11::kPolygon}) {
+    gl11::TriangleIndices(mode, gl11::TriangleIndexCount(mode, 40), &longest);
+    for (int n = 0; n <= 40; ++n) {
+      std::vector<Vertex> assembled;
+      gl11::AssembleBatch(mode, Numbered(n), &assembled);
+      const size_t count = gl11::TriangleIndexCount(mode, static_cast<size_t>(n));
+      EXPECT_EQ(Order(assembled), std::vector<int>(longest.begin(), longest.begin() + count))
+          << "mode " << mode << ", " << n << " vertices";
+    }
+  }
+  EXPECT_EQ(gl11::TriangleIndexCount(GL_TRIANGLES, 30), 0u) << "drawn as sent";
+  EXPECT_EQ(gl11::TriangleIndexCount(gl11::kQuadStrip, 65536), 6u * 32767);
+  EXPECT_EQ(gl11::TriangleIndexCount(gl11::kQuadStrip, 65537), 0u) << "past 16-bit indices";
+}
+
 TEST(Gl11Matrix, RotationScalingAndNormalsFollowGL) {
   // 90 degrees about a long z axis: x goes to y.
   const gl11::Mat4 r = gl11::Rotation(90.0f, 0.0f, 0.0f, 5.0f);

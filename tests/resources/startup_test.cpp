@@ -172,4 +172,26 @@ TEST_F(Startup, NoSoundDeviceGivesASilentShow) {
   EXPECT_EQ(particleField->count, 40u);
 }
 
+// A page's sound that the browser never starts: the start-up goes as with sound, and the
+// page's later check gives the missing device's report, once, with the device released.
+TEST_F(Startup, ASoundDeviceThatNeverStartsIsReportedAsNoDevice) {
+  fake::state.failing.insert("ModuleDeviceStart");
+  InitRenderState();
+  MusicCheckDevice();
+  EXPECT_EQ(Log(), std::string(kBanner) + "Quenra3D_Music -> Can't initialize device   [0]\n");
+  ASSERT_EQ(fake::state.boxes.size(), 1u);
+  EXPECT_EQ(fake::state.boxes[0].caption, "Vorlen - ERROR");
+  EXPECT_EQ(fake::CountCalls("ModuleDeviceFree"), 1);
+  MusicCheckDevice();
+  EXPECT_EQ(fake::state.boxes.size(), 1u) << "reported once";
+  EXPECT_EQ(fake::CountCalls("ModuleDeviceFree"), 1);
+}
+
+TEST_F(Startup, ASoundDeviceThatStartsIsLeftAlone) {
+  InitRenderState();
+  MusicCheckDevice();
+  EXPECT_EQ(Log(), kBanner);
+  EXPECT_EQ(fake::CountCalls("ModuleDeviceFree"), 0);
+}
+
 }  // namespace

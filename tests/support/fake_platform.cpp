@@ -201,7 +201,8 @@ int PlatformShowCursor(bool show) {
 
 bool ModuleDeviceInit(int, uint32_t frequency) {
   fake::Record("ModuleDeviceInit " + std::to_string(frequency));
-  return !fake::Fails("ModuleDeviceInit");
+  state.soundDeviceOpen = !fake::Fails("ModuleDeviceInit");
+  return state.soundDeviceOpen;
 }
 
 bool ModuleDeviceInitOffline(uint32_t frequency) {
@@ -211,6 +212,11 @@ bool ModuleDeviceInitOffline(uint32_t frequency) {
 
 void ModuleDeviceFree() {
   fake::Record("ModuleDeviceFree");
+  state.soundDeviceOpen = false;
+}
+
+bool ModuleDeviceFailed() {
+  return state.soundDeviceOpen && fake::Fails("ModuleDeviceStart");
 }
 
 bool ModuleMusicLoad(const char* fileName, uint32_t flags) {

@@ -26,7 +26,8 @@ struct State {
   // Script: steps that fail, by name ("RegisterClass", "ChangeDisplayMode",
   // "CreateWindow", "GetDC", "ChoosePixelFormat", "SetPixelFormat", "CreateContext",
   // "MakeCurrent", "ReleaseCurrent", "DeleteContext", "ReleaseDC", "DestroyWindow",
-  // "ModuleDeviceInit", "ModuleMusicLoad").
+  // "ModuleDeviceInit", "ModuleMusicLoad"; "ModuleDeviceStart": an open device that never
+  // starts, as a page's sound that the browser holds).
   std::set<std::string> failing;
   std::deque<Message> queue;           // what PlatformPeekMessage hands out
   std::deque<int> boxAnswers;          // answers for question boxes (default kIdNo)
@@ -44,6 +45,7 @@ struct State {
   uint32_t windowStyle = 0;
   bool windowExists = false;
   bool contextCurrent = false;
+  bool soundDeviceOpen = false;
   std::unique_ptr<HeadlessGL> gl;  // made by PlatformCreateContext
 };
 
