@@ -31,12 +31,6 @@ bool IsFrameName(const std::string& name) {
   return true;
 }
 
-uint64_t FileSize(const std::string& path) {
-  std::error_code code;
-  const uintmax_t size = fs::file_size(path, code);
-  return code ? 0 : size;
-}
-
 // A lossless picture output with its WAV: the sound is written as it comes.
 class LosslessOutput : public CaptureOutput {
  protected:
@@ -171,6 +165,12 @@ class Y4mOutput : public LosslessOutput {
 };
 
 }  // namespace
+
+uint64_t FileSize(const std::string& path) {
+  std::error_code code;
+  const uintmax_t size = fs::file_size(path, code);
+  return code ? 0 : size;
+}
 
 std::unique_ptr<CaptureOutput> OpenCaptureOutput(const CaptureOptions& options,
                                                  std::string* error) {

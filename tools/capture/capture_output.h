@@ -31,6 +31,9 @@ class CaptureOutput {
   std::atomic<uint64_t> bytes_{0};
 };
 
+// The size of the file at `path`; 0 when it cannot be read.
+uint64_t FileSize(const std::string& path);
+
 // Opens the output `options` name at its size, rate and sound rate (its format's). Null
 // with `error` set (naming the cause) when it cannot be written.
 std::unique_ptr<CaptureOutput> OpenCaptureOutput(const CaptureOptions& options, std::string* error);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <utility>
 
 #include "tools/capture/yuv_convert.h"
@@ -170,9 +169,7 @@ class EncodedOutput : public CaptureOutput {
     begun_ = false;  // the file is finished under its own name
     // The muxer held packets back to interleave them and rewrote the index at the end:
     // only the finished file knows its size.
-    std::error_code sizeError;
-    const uintmax_t size = std::filesystem::file_size(path_, sizeError);
-    if (!sizeError) bytes_ = size;
+    if (const uint64_t size = FileSize(path_)) bytes_ = size;
     return true;
   }
 
