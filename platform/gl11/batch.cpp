@@ -42,8 +42,6 @@ size_t PatternIndex(GLenum mode, size_t j) {
       return j % 3 == 0 ? 0 : j / 3 + j % 3;
   }
 }
-
-constexpr size_t kMaxIndexedVertices = 65536;  // 16-bit indices
 }  // namespace
 
 bool IsBeginMode(GLenum mode) {

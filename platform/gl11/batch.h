@@ -36,9 +36,10 @@ GLenum AssembleBatch(GLenum mode, const std::vector<Vertex>& in, std::vector<Ver
 // the size. A mode's index pattern does not depend on the batch's length, so one index
 // list per mode, grown to the longest batch, serves every batch.
 //
+// The longest batch 16-bit indices reach (WebGL 1 has no wider ones).
+constexpr size_t kMaxIndexedVertices = 65536;
 // The number of indices a batch of `vertices` in `mode` draws; 0 for the other modes, for
-// a batch that makes no primitive, and past what 16-bit indices reach (WebGL 1 has no
-// wider ones).
+// a batch that makes no primitive, and past kMaxIndexedVertices.
 size_t TriangleIndexCount(GLenum mode, size_t vertices);
 // The first `count` indices of `mode`'s pattern.
 void TriangleIndices(GLenum mode, size_t count, std::vector<uint16_t>* out);

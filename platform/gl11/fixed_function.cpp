@@ -265,8 +265,8 @@ void FixedFunction::BindPattern(GLenum mode, size_t count) {
   }
   if (count <= patternCounts_[slot]) return;
   // Grown by doubling, so a show's batches settle after a few frames.
-  const size_t grown =
-      std::min(std::max(count, 2 * patternCounts_[slot]), TriangleIndexCount(mode, 65536));
+  const size_t longest = TriangleIndexCount(mode, kMaxIndexedVertices);
+  const size_t grown = std::min(std::max(count, 2 * patternCounts_[slot]), longest);
   TriangleIndices(mode, grown, &indices_);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(grown * sizeof(uint16_t)),
                indices_.data(), GL_STATIC_DRAW);
