@@ -112,9 +112,25 @@ class EncodedOutput : public CaptureOutput {
       return false;
     }
     begun_ = true;
+    const bool matroska = format.muxer != std::string("mp4");
+    // The encoder's priming samples (its initial padding) come before time 0, for the
+    // container to account for: MP4 in its edit list, Matroska in CodecDelay, which
+    // libavformat 60 and later write for every codec. Before 60 it writes CodecDelay for
+    // Opus alone, and also shifts every track later by it, so that audio would lead the
+    // picture by the padding (7 ms): Opus blocks are given from 0 instead, which is what
+    // CodecDelay means. For AAC it writes none, and by default moves every track later
+    // until the priming starts at 0, the picture then 21 ms late: the first block keeps its
+    // time before 0 instead (a block's time from its cluster is signed), and the picture
+    // starts at 0 with the sound in step.
+#if LIBAVFORMAT_VERSION_MAJOR < 60
+    if (matroska && audio_->codec_id == AV_CODEC_ID_OPUS) soundOffset_ = audio_->initial_padding;
+    if (matroska && audio_->codec_id != AV_CODEC_ID_OPUS) {
+      muxer_->avoid_negative_ts = AVFMT_AVOID_NEG_TS_DISABLED;
+    }
+#endif
     // The index at the front, so a browser plays the file while it loads and seeks in it.
     AVDictionary* options = nullptr;
-    if (format.muxer == std::string("mp4")) {
+    if (!matroska) {
       av_dict_set(&options, "movflags", "+faststart", 0);
     } else {
       av_dict_set(&options, "cues_to_front", "1", 0);
@@ -124,16 +140,6 @@ class EncodedOutput : public CaptureOutput {
     if (code < 0) return Fail(code, error);
     timeBases_[0] = videoStream_->time_base;
     timeBases_[1] = audioStream_->time_base;
-    // The encoder's priming samples (its initial padding) come before time 0, for the
-    // container to account for: MP4 in its edit list, Matroska in CodecDelay. libavformat
-    // before 60 writes CodecDelay (for Opus) but also shifts every track later by the same
-    // amount, so that audio would lead the picture by the padding (7 ms); its blocks are
-    // given from 0 instead, which is what CodecDelay means.
-#if LIBAVFORMAT_VERSION_MAJOR < 60
-    if (format.muxer != std::string("mp4") && audio_->codec_id == AV_CODEC_ID_OPUS) {
-      soundOffset_ = audio_->initial_padding;
-    }
-#endif
     return true;
   }
 
