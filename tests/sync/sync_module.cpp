@@ -1,7 +1,6 @@
-// Writes the live sync test's module: a click of one row (60 ms) where the music starts,
-// silence through the rest of orders 0 and 1 (the logo), then a loud note at the first frame
-// of order 2, where the intro cuts to the tunnel. An order lasts 16 rows at speed 3, 125
-// bpm: 0.96 s, so the note comes 1.92 s after the click.
+// Writes the live sync test's module: a click of one row (60 ms) at the start of orders 0
+// and 1 (the logo), silent otherwise, then a loud note at the first frame of order 2, where
+// the intro cuts to the tunnel. An order lasts 16 rows at speed 3, 125 bpm: 0.96 s.
 #include <cstdio>
 
 #include "tools/xm/xm_writer.h"
@@ -28,13 +27,13 @@ int main(int argc, char** argv) {
   constexpr int kRows = 16;
   for (int order = 0; order < kOrders; ++order) {
     xm::Pattern pattern(kRows, module.channels);
-    if (order == 0 || order >= 2) {
+    {
       xm::Note& note = pattern.at(0, 0);
       note.note = 49;
       note.instrument = 1;
       note.volume = 0x50;
     }
-    if (order == 0) pattern.at(1, 0).note = xm::kNoteOff;  // no envelope: the note stops
+    if (order < 2) pattern.at(1, 0).note = xm::kNoteOff;  // no envelope: the note stops
     module.patterns.push_back(pattern);
     module.orders.push_back(static_cast<uint8_t>(order));
   }
