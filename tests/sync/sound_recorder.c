@@ -10,11 +10,13 @@
  * give or take a read that came at once. Only chunks within half a second of an onset
  * count, as the sink's clock drifts against the system's (about 0.5 ms a second).
  *
- * Usage: sound_recorder SOURCE COUNT SECONDS_LIMIT */
+ * Usage: sound_recorder SOURCE COUNT SECONDS_LIMIT [realtime]
+ * (realtime: the times on CLOCK_REALTIME, for a browser's performance.timeOrigin). */
 #include <pulse/error.h>
 #include <pulse/simple.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 enum { kRate = 44100, kChannels = 2, kChunkFrames = 44, kThreshold = 1000 };
@@ -22,9 +24,11 @@ enum { kMaxChunks = 1 << 16, kMaxOnsets = 16 };
 static const long kQuietFrames = kRate / 5;
 static const long kEnvelopeFrames = kRate / 2;
 
+static clockid_t timeBase = CLOCK_MONOTONIC;
+
 static double Now(void) {
   struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
+  clock_gettime(timeBase, &now);
   return (double)now.tv_sec + (double)now.tv_nsec / 1e9;
 }
 
@@ -42,10 +46,11 @@ static double PlayTime(long onset) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: %s SOURCE COUNT SECONDS_LIMIT\n", argv[0]);
+  if (argc < 4 || argc > 5 || (argc == 5 && strcmp(argv[4], "realtime") != 0)) {
+    fprintf(stderr, "usage: %s SOURCE COUNT SECONDS_LIMIT [realtime]\n", argv[0]);
     return 2;
   }
+  if (argc == 5) timeBase = CLOCK_REALTIME;
   const int count = atoi(argv[2]);
   const double limit = Now() + atof(argv[3]);
   if (count < 1 || count > kMaxOnsets) return 2;
