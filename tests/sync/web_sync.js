@@ -54,7 +54,7 @@ async function measure(browser, server, sound, run) {
   await sleep(200);
   await page.click('#start-button');
   try {
-    await page.waitForFunction(() => lumivexPage.frames > 2, {timeout: 10000});
+    await page.waitForFunction(() => lumivexPage.frames > 2, {timeout: 30000});
   } catch (error) {
     console.log(`run ${run}: the show did not start (${said.problems.join('; ') || error.message})`);
     heard.child.kill();
