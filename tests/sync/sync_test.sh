@@ -94,7 +94,7 @@ done
 recorder=$!
 sleep 0.2
 run_show lost
-for i in $(seq 1 300); do [ "$(wc -l <"$WORK/note.lost")" -ge 2 ] && break; sleep 0.02; done
+for i in $(seq 1 750); do [ "$(wc -l <"$WORK/note.lost")" -ge 2 ] && break; sleep 0.02; done
 [ "$(wc -l <"$WORK/note.lost")" -ge 2 ] || fail "the recorder did not hear the clicks: $(cat "$WORK/recorder.err")"
 kill "$PULSE_PID"
 wait "$recorder"
