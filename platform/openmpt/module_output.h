@@ -2,8 +2,8 @@
 // (platform/openmpt/module_player.cpp), which builds platform/module_player.h on it and on
 // the shared libopenmpt core: the offline switch, the argument checks and every call on
 // the core are the front end's. An output owns only its device, its audio thread and the
-// lock between that thread and the front end. Outputs: an SDL audio callback
-// (platform/sdl/sdl_audio_output.cpp), winmm's waveOut
+// lock between that thread and the front end. Outputs: on Linux a PulseAudio stream or an
+// SDL audio callback (platform/sdl/sdl_audio_output.cpp), winmm's waveOut
 // (platform/win32/waveout_module_player.cpp) and Web Audio
 // (platform/web/web_audio_output.cpp); a program links one.
 #pragma once

@@ -1,14 +1,20 @@
-// The module player's SDL output (platform/openmpt/module_output.h): the module renders
-// inside an SDL audio callback, and the heard frame comes from the wall clock since the
-// last callback.
+// The module player's output on Linux (platform/openmpt/module_output.h). Where a
+// PulseAudio server plays the show (PipeWire's included), the module plays on a stream of
+// its own and the heard frame is the server's (pulse_output.h); elsewhere (ALSA and
+// whatever else SDL reaches, SDL_AUDIODRIVER naming another driver, a given device) the
+// module renders inside an SDL audio callback, and the heard frame comes from the wall
+// clock since the last callback.
 //
 // The callback touches the module only while SDL holds the device lock, which is what
-// module_output::Lock takes.
+// module_output::Lock takes; on the PulseAudio stream, the stream's lock.
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/openmpt/module_output.h"
+#include "platform/sdl/pulse_output.h"
 
 namespace {
 
@@ -27,6 +33,17 @@ struct Player {
 
 Player player;
 
+// Lock::held_ while the PulseAudio stream's lock is held (SDL's device ids are small).
+constexpr uintptr_t kPulseHeld = UINTPTR_MAX;
+
+// The default device, through PulseAudio unless SDL is told to use another driver. SDL's
+// own pulseaudio driver is not asked: it cannot say what the server is playing.
+bool PulseWanted(int device) {
+  if (device >= 0) return false;
+  const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+  return !driver || !*driver || std::strncmp(driver, "pulse", 5) == 0;
+}
+
 void AudioCallback(void*, Uint8* stream, int length) {
   const size_t frames = static_cast<size_t>(length) / (kChannels * sizeof(int16_t));
   player.callbackStartFrame = player.core.outputFrames;
@@ -44,6 +61,7 @@ module_core::ModuleCore& Core() {
 }
 
 bool Open(int device, uint32_t frequency) {
+  if (PulseWanted(device) && pulse_output::Open(&player.core, frequency)) return true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   const char* name = nullptr;
   if (device >= 0) {
@@ -76,6 +94,7 @@ bool Open(int device, uint32_t frequency) {
 }
 
 void Close() {
+  pulse_output::Close();
   if (player.device) {
     // Waits for a callback in progress; none runs afterwards.
     SDL_CloseAudioDevice(player.device);
@@ -85,7 +104,7 @@ void Close() {
 }
 
 bool DeviceOpen() {
-  return player.device != 0;
+  return player.device != 0 || pulse_output::IsOpen();
 }
 
 // An SDL device plays from the moment it opens.
@@ -97,6 +116,7 @@ bool DeviceFailed() {
 // one it was given before starts to play; the wall clock since then says how far into it
 // the listener is.
 int64_t HeardFrame() {
+  if (pulse_output::IsOpen()) return pulse_output::HeardFrame();
   if (!player.callbackSeen) return 0;
   const uint64_t ticks = SDL_GetPerformanceCounter() - player.callbackTicks;
   const uint64_t elapsed = ticks * player.core.frequency / SDL_GetPerformanceFrequency();
@@ -106,13 +126,21 @@ int64_t HeardFrame() {
   return std::min<int64_t>(heard, static_cast<int64_t>(player.core.outputFrames));
 }
 
-// SDL's device lock; nothing to lock offline or without a device.
-Lock::Lock() : held_(player.device) {
-  if (held_) SDL_LockAudioDevice(static_cast<SDL_AudioDeviceID>(held_));
+// SDL's device lock or the stream's; nothing to lock offline or without a device.
+Lock::Lock() : held_(pulse_output::IsOpen() ? kPulseHeld : player.device) {
+  if (held_ == kPulseHeld) {
+    pulse_output::Lock();
+  } else if (held_) {
+    SDL_LockAudioDevice(static_cast<SDL_AudioDeviceID>(held_));
+  }
 }
 
 Lock::~Lock() {
-  if (held_) SDL_UnlockAudioDevice(static_cast<SDL_AudioDeviceID>(held_));
+  if (held_ == kPulseHeld) {
+    pulse_output::Unlock();
+  } else if (held_) {
+    SDL_UnlockAudioDevice(static_cast<SDL_AudioDeviceID>(held_));
+  }
 }
 
 }  // namespace module_output
