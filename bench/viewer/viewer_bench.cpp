@@ -23,8 +23,8 @@
 
 #include "platform/gl_api.h"
 #include "platform/headless/headless_gl.h"
-#include "tools/obj2model/obj_reader.h"
-#include "tools/obj2model/obj_text.h"
+#include "tools/model_readers/obj_reader.h"
+#include "tools/model_readers/obj_text.h"
 #include "tools/viewer/viewer_model.h"
 #include "tools/viewer/viewer_view.h"
 

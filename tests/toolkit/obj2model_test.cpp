@@ -294,7 +294,7 @@ TEST(Obj2ModelTest, TheToolWritesNothingOnBadInputAndListsTexturesAndNotes) {
       WEXITSTATUS(std::system((tool + " models/good.obj out.model >out.txt 2>err.txt").c_str())),
       0);
   EXPECT_EQ(ReadText("err.txt"),
-            "obj2model: models/good.obj: note: normals (vn) are not kept: the model format has "
+            "obj2model: models/good.obj: note: normals are not kept: the model format has "
             "none\n");
   const std::string out = ReadText("out.txt");
   EXPECT_NE(out.find("out.model: 1 objects, 2 triangles, 2 materials"), std::string::npos) << out;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/obj2model/obj_reader.h"
+#include "tools/model_readers/obj_reader.h"
 
 // Edges between faces whose normals differ by more than this stay sharp.
 constexpr float kCreaseDegrees = 60.0f;
