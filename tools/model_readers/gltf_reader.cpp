@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "tools/model_readers/mesh_parts.h"
@@ -191,6 +192,22 @@ struct UvTransform {
   }
 };
 
+// What makes a primitive's vertices the same as another's: its node (the placement), its
+// attributes' accessors and its picture transform (a glTF material, -1 for none).
+struct VertexKey {
+  int node, position, normal, uv, colour, transform;
+  bool operator<(const VertexKey& o) const {
+    return std::tie(node, position, normal, uv, colour, transform) <
+           std::tie(o.node, o.position, o.normal, o.uv, o.colour, o.transform);
+  }
+};
+
+// Where a primitive's vertices are in the mesh (-1: it has no normals, no uvs).
+struct VertexRun {
+  size_t vertices = 0;
+  int32_t base = 0, normalBase = -1, uvBase = -1;
+};
+
 class GltfReader {
  public:
   GltfReader(const tinygltf::Model& model, const ImageStore& images, const std::string& folder,
@@ -267,6 +284,7 @@ class GltfReader {
       const tinygltf::Mesh& m = model_.meshes[node.mesh];
       for (size_t p = 0; p < m.primitives.size(); ++p) {
         where_ = "mesh " + std::to_string(node.mesh) + " primitive " + std::to_string(p);
+        node_ = index;
         if (!Primitive(m.primitives[p], world)) return false;
       }
     }
@@ -383,22 +401,14 @@ class GltfReader {
     return true;
   }
 
-  bool Primitive(const tinygltf::Primitive& p, const Matrix& world) {
-    const int mode = p.mode < 0 ? TINYGLTF_MODE_TRIANGLES : p.mode;
-    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
-        mode != TINYGLTF_MODE_TRIANGLE_FAN) {
-      Note("points and lines are not drawn: triangles only");
-      return true;
-    }
+  // Reads a primitive's attributes and appends its vertices, placed by `world`.
+  bool Vertices(const tinygltf::Primitive& p, const Matrix& world, const VertexKey& key,
+                VertexRun* run) {
+    const int positionAccessor = key.position;
     const auto attribute = [&p](const char* name) {
       const auto found = p.attributes.find(name);
       return found == p.attributes.end() ? -1 : found->second;
     };
-    const int positionAccessor = attribute("POSITION");
-    if (positionAccessor < 0) {
-      Note("primitives without POSITION are not drawn");
-      return true;
-    }
     std::vector<float> positions, normals, uvs;
     std::vector<uint8_t> colours;
     size_t vertices = 0, count = 0;
@@ -419,7 +429,6 @@ class GltfReader {
       }
       if (count != vertices) return Fail(where_ + ": NORMAL and POSITION differ in count");
     }
-    Material(p.material);  // made now, so its texture transform is known below
     const int uvAccessor = attribute("TEXCOORD_0");
     if (uvAccessor >= 0) {
       if (!Accessor(uvAccessor, 2, "TEXCOORD_0", &count, [&](size_t e, int c, double v) {
@@ -444,6 +453,82 @@ class GltfReader {
       Note("texture coordinates beyond TEXCOORD_0 and joints are not used");
     }
 
+    // Vertices, placed in the world.
+    double determinant = 1;
+    const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
+    run->vertices = vertices;
+    run->base = static_cast<int32_t>(mesh_->positions.size() / 3);
+    run->normalBase = normals.empty() ? -1 : static_cast<int32_t>(mesh_->normals.size() / 3);
+    run->uvBase = uvs.empty() ? -1 : static_cast<int32_t>(mesh_->uvs.size() / 2);
+    for (size_t v = 0; v < vertices; ++v) {
+      const float* q = &positions[3 * v];
+      float xyz[3];
+      for (int r = 0; r < 3; ++r) {
+        xyz[r] = static_cast<float>(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] +
+                                    world[12 + r]);
+      }
+      if (!IsFinite3(q) || !IsFinite3(xyz)) {
+        return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
+                    ": element " + std::to_string(v) + " is not a finite position");
+      }
+      AddMeshPosition(mesh_, xyz, colours.empty() ? nullptr : &colours[4 * v]);
+      if (!normals.empty()) {
+        const float* n = &normals[3 * v];
+        double out[3];
+        for (int r = 0; r < 3; ++r) {
+          out[r] = normalMatrix[r * 3] * n[0] + normalMatrix[r * 3 + 1] * n[1] +
+                   normalMatrix[r * 3 + 2] * n[2];
+          if (determinant < 0) out[r] = -out[r];
+        }
+        for (double c : out) mesh_->normals.push_back(static_cast<float>(c));
+      }
+      if (!uvs.empty()) {
+        float u = uvs[2 * v], t = uvs[2 * v + 1];
+        if (key.transform >= 0) transform_.at(key.transform).Apply(&u, &t);
+        mesh_->uvs.push_back(u);
+        mesh_->uvs.push_back(1.0f - t);  // glTF's v runs down the picture, OBJ's up
+      }
+    }
+
+    return true;
+  }
+
+  bool Primitive(const tinygltf::Primitive& p, const Matrix& world) {
+    const int mode = p.mode < 0 ? TINYGLTF_MODE_TRIANGLES : p.mode;
+    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
+        mode != TINYGLTF_MODE_TRIANGLE_FAN) {
+      Note("points and lines are not drawn: triangles only");
+      return true;
+    }
+    const auto attribute = [&p](const char* name) {
+      const auto found = p.attributes.find(name);
+      return found == p.attributes.end() ? -1 : found->second;
+    };
+    const int positionAccessor = attribute("POSITION");
+    if (positionAccessor < 0) {
+      Note("primitives without POSITION are not drawn");
+      return true;
+    }
+    Material(p.material);  // made now, so its texture transform is known below
+    // Primitives that share their attributes (and node and picture transform) share their
+    // vertices: read once.
+    const VertexKey key{node_,
+                        positionAccessor,
+                        attribute("NORMAL"),
+                        attribute("TEXCOORD_0"),
+                        attribute("COLOR_0"),
+                        transform_.count(p.material) ? p.material : -1};
+    auto known = runs_.find(key);
+    if (known == runs_.end()) {
+      VertexRun made;
+      if (!Vertices(p, world, key, &made)) return false;
+      known = runs_.emplace(key, made).first;
+    }
+    const VertexRun run = known->second;
+    const size_t vertices = run.vertices;
+    size_t count = 0;
+    double determinant = 1;
+    NormalMatrix(world, &determinant);
     std::vector<uint32_t> indices;
     if (p.indices >= 0) {
       const int type = p.indices < static_cast<int>(model_.accessors.size())
@@ -475,50 +560,14 @@ class GltfReader {
       for (size_t i = 0; i < vertices; ++i) indices[i] = static_cast<uint32_t>(i);
     }
 
-    // Vertices, placed in the world.
-    double determinant = 1;
-    const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
-    const int32_t base = static_cast<int32_t>(mesh_->positions.size() / 3);
-    const int32_t normalBase = static_cast<int32_t>(mesh_->normals.size() / 3);
-    const int32_t uvBase = static_cast<int32_t>(mesh_->uvs.size() / 2);
-    for (size_t v = 0; v < vertices; ++v) {
-      const float* q = &positions[3 * v];
-      float xyz[3];
-      for (int r = 0; r < 3; ++r) {
-        xyz[r] = static_cast<float>(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] +
-                                    world[12 + r]);
-      }
-      if (!IsFinite3(q) || !IsFinite3(xyz)) {
-        return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
-                    ": element " + std::to_string(v) + " is not a finite position");
-      }
-      AddMeshPosition(mesh_, xyz, colours.empty() ? nullptr : &colours[4 * v]);
-      if (!normals.empty()) {
-        const float* n = &normals[3 * v];
-        double out[3];
-        for (int r = 0; r < 3; ++r) {
-          out[r] = normalMatrix[r * 3] * n[0] + normalMatrix[r * 3 + 1] * n[1] +
-                   normalMatrix[r * 3 + 2] * n[2];
-          if (determinant < 0) out[r] = -out[r];
-        }
-        for (double c : out) mesh_->normals.push_back(static_cast<float>(c));
-      }
-      if (!uvs.empty()) {
-        float u = uvs[2 * v], t = uvs[2 * v + 1];
-        if (transform_.count(p.material)) transform_.at(p.material).Apply(&u, &t);
-        mesh_->uvs.push_back(u);
-        mesh_->uvs.push_back(1.0f - t);  // glTF's v runs down the picture, OBJ's up
-      }
-    }
-
     // Triangles; a mirroring transform turns their winding, which is turned back.
     const int32_t materialNumber = materialIndex_.at(p.material);
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
       if (determinant < 0) std::swap(b, c);
       for (uint32_t i : {a, b, c}) {
         const int32_t k = static_cast<int32_t>(i);
-        mesh_->corners.push_back(
-            {base + k, uvs.empty() ? -1 : uvBase + k, normals.empty() ? -1 : normalBase + k});
+        mesh_->corners.push_back({run.base + k, run.uvBase < 0 ? -1 : run.uvBase + k,
+                                  run.normalBase < 0 ? -1 : run.normalBase + k});
       }
       EndMeshFace(mesh_, materialNumber);
     };
@@ -663,6 +712,8 @@ class GltfReader {
   std::set<std::string> noted_;
   std::map<int, int32_t> materialIndex_;  // glTF material (-1: none) to mesh material
   std::map<int, UvTransform> transform_;  // by glTF material
+  int node_ = -1;                         // the node whose mesh is being read
+  std::map<VertexKey, VertexRun> runs_;   // vertices already in the mesh
 };
 
 }  // namespace
