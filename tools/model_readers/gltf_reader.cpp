@@ -509,7 +509,12 @@ class GltfReader {
       Note("primitives without POSITION are not drawn");
       return true;
     }
-    Material(p.material);  // made now, so its texture transform is known below
+    // Made now, so its texture transform is known below; a material that does not exist is
+    // the plain one.
+    const int material =
+        p.material >= 0 && static_cast<size_t>(p.material) < model_.materials.size() ? p.material
+                                                                                     : -1;
+    Material(material);
     // Primitives that share their attributes (and node and picture transform) share their
     // vertices: read once.
     const VertexKey key{node_,
@@ -517,7 +522,7 @@ class GltfReader {
                         attribute("NORMAL"),
                         attribute("TEXCOORD_0"),
                         attribute("COLOR_0"),
-                        transform_.count(p.material) ? p.material : -1};
+                        transform_.count(material) ? material : -1};
     auto known = runs_.find(key);
     if (known == runs_.end()) {
       VertexRun made;
@@ -561,7 +566,7 @@ class GltfReader {
     }
 
     // Triangles; a mirroring transform turns their winding, which is turned back.
-    const int32_t materialNumber = materialIndex_.at(p.material);
+    const int32_t materialNumber = materialIndex_.at(material);
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
       if (determinant < 0) std::swap(b, c);
       for (uint32_t i : {a, b, c}) {
