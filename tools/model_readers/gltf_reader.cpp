@@ -567,12 +567,26 @@ class GltfReader {
 
     // Triangles; a mirroring transform turns their winding, which is turned back.
     const int32_t materialNumber = materialIndex_.at(material);
+    // Without NORMAL glTF asks for flat shading: each triangle its own face's normal.
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
       if (determinant < 0) std::swap(b, c);
+      int32_t flat = -1;
+      if (run.normalBase < 0) {
+        const float* q[3];
+        int i = 0;
+        for (uint32_t v : {a, b, c}) q[i++] = &mesh_->positions[3 * (size_t(run.base) + v)];
+        const double u[3] = {q[1][0] - q[0][0], q[1][1] - q[0][1], q[1][2] - q[0][2]};
+        const double w[3] = {q[2][0] - q[0][0], q[2][1] - q[0][1], q[2][2] - q[0][2]};
+        flat = static_cast<int32_t>(mesh_->normals.size() / 3);
+        mesh_->normals.insert(mesh_->normals.end(),
+                              {static_cast<float>(u[1] * w[2] - u[2] * w[1]),
+                               static_cast<float>(u[2] * w[0] - u[0] * w[2]),
+                               static_cast<float>(u[0] * w[1] - u[1] * w[0])});
+      }
       for (uint32_t i : {a, b, c}) {
         const int32_t k = static_cast<int32_t>(i);
         mesh_->corners.push_back({run.base + k, run.uvBase < 0 ? -1 : run.uvBase + k,
-                                  run.normalBase < 0 ? -1 : run.normalBase + k});
+                                  run.normalBase < 0 ? flat : run.normalBase + k});
       }
       EndMeshFace(mesh_, materialNumber);
     };

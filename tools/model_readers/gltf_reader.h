@@ -9,7 +9,8 @@
 
 // Reads the default scene (every root node when none is set), each node's mesh placed by
 // its world transform; every primitive drawn as triangles, strips or fans, with POSITION,
-// NORMAL, TEXCOORD_0 and COLOR_0 of any component type (normalized, quantized, sparse).
+// NORMAL (flat normals where there is none), TEXCOORD_0 and COLOR_0 of any component type
+// (normalized, quantized, sparse).
 // Materials keep their base colour and its picture, the sampler's wrap modes,
 // KHR_texture_transform, alpha mode and cutoff, doubleSided and KHR_materials_unlit;
 // what is not drawn is said once in the notes. `folder` ("" or ending in "/") is where
