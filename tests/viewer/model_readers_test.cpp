@@ -10,6 +10,7 @@
 
 #include "tests/resources/test_pictures.h"
 #include "tests/viewer/model_samples.h"
+#include "tools/model_readers/gltf_reader.h"
 #include "tools/model_readers/model_kind.h"
 #include "tools/model_readers/model_reader.h"
 #include "tools/viewer/viewer_mesh.h"
@@ -148,6 +149,58 @@ TEST(ModelReadersTest, GltfNodesArePlacedByTheirTransformsThroughTheHierarchy) {
   EXPECT_NEAR(mesh.positions[14], -6.0f, 1e-4f);
   // The glTF's v runs down the picture: the first corner's (0, 1) is OBJ's (0, 0).
   EXPECT_FLOAT_EQ(mesh.uvs[1], 0.0f);
+}
+
+// A strip of 8-bit indices, normalized byte colours, a position replaced by a sparse
+// substitution, and a material with its alpha mask, picture transform, sampler and unlit.
+TEST(ModelReadersTest, GltfStripsColoursSparseAccessorsAndMaterialsAreRead) {
+  std::string bin;
+  const float positions[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {9, 9, 9}};
+  for (const auto& p : positions) PutF(&bin, p[0]), PutF(&bin, p[1]), PutF(&bin, p[2]);  // 0..47
+  for (int v = 0; v < 4; ++v) bin += {char(255), char(v * 60), 0, char(255)};            // 48..63
+  bin += {0, 1, 2, 3};                                                                   // 64..67
+  bin += {3, 0, 0, 0};  // the sparse index (a 32-bit one)                               68..71
+  PutF(&bin, 1), PutF(&bin, 1), PutF(&bin, 0);  // vertex 3 is (1, 1, 0)                 72..83
+  const std::string json =
+      R"({"asset":{"version":"2.0"},"nodes":[{"mesh":0}],"meshes":[{"primitives":[{"mode":5,)"
+      R"("attributes":{"POSITION":0,"COLOR_0":1},"indices":2,"material":0}]}],)"
+      R"("materials":[{"alphaMode":"MASK","alphaCutoff":0.3,"doubleSided":true,)"
+      R"("extensions":{"KHR_materials_unlit":{}},"pbrMetallicRoughness":{"baseColorFactor":)"
+      R"([0.5,0.25,1,0.8],"baseColorTexture":{"index":0,"extensions":{"KHR_texture_transform":)"
+      R"({"offset":[0.5,0],"scale":[2,2]}}}}}],"textures":[{"source":0,"sampler":0}],)"
+      R"("samplers":[{"wrapS":33071,"wrapT":33648}],"images":[{"uri":"pics/wood.png"}],)"
+      R"("buffers":[{"byteLength":84,"uri":"data:application/octet-stream;base64,)" +
+      Base64(bin) +
+      R"("}],"bufferViews":[{"buffer":0,"byteLength":48},{"buffer":0,"byteOffset":48,)"
+      R"("byteLength":16},{"buffer":0,"byteOffset":64,"byteLength":4},{"buffer":0,)"
+      R"("byteOffset":68,"byteLength":4},{"buffer":0,"byteOffset":72,"byteLength":12}],)"
+      R"("accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","sparse":)"
+      R"({"count":1,"indices":{"bufferView":3,"componentType":5125},"values":{"bufferView":4}}},)"
+      R"({"bufferView":1,"componentType":5121,"normalized":true,"count":4,"type":"VEC4"},)"
+      R"({"bufferView":2,"componentType":5121,"count":4,"type":"SCALAR"}]})";
+  ObjMesh mesh;
+  std::string error;
+  ASSERT_TRUE(ReadGltf(json, false, "models/", "strip.gltf", &mesh, &error)) << error;
+  ASSERT_EQ(mesh.Triangles(), 2u);
+  // The strip's second triangle turns back to the first's winding: 2 1 3.
+  const int expected[6] = {0, 1, 2, 2, 1, 3};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(mesh.corners[i].p, expected[i]) << i;
+  EXPECT_FLOAT_EQ(mesh.positions[9], 1.0f);  // the substitution, not (9, 9, 9)
+  EXPECT_FLOAT_EQ(mesh.positions[11], 0.0f);
+  ASSERT_EQ(mesh.colors.size(), 16u);
+  EXPECT_EQ(mesh.colors[4 * 3 + 1], 180);
+  const ObjMaterial& m = mesh.materialList.at(0);
+  EXPECT_EQ(m.texture, "models/pics/wood.png");
+  EXPECT_EQ(m.alphaMode, AlphaMode::kMask);
+  EXPECT_FLOAT_EQ(m.alphaCutoff, 0.3f);
+  EXPECT_FLOAT_EQ(m.alpha, 0.8f);
+  EXPECT_FLOAT_EQ(m.diffuse[1], 0.25f);
+  EXPECT_TRUE(m.unlit && m.doubleSided);
+  EXPECT_EQ(m.wrapS, kWrapClampToEdge);
+  EXPECT_EQ(m.wrapT, kWrapMirroredRepeat);
+  EXPECT_TRUE(mesh.uvs.empty());  // no TEXCOORD_0: nothing to transform
+  // Flat normals where the file has none: +z for the first triangle.
+  EXPECT_GT(mesh.normals[3 * mesh.corners[0].n + 2], 0.0f);
 }
 
 TEST(ModelReadersTest, BrokenFilesAreRefusedInOneLineThatSaysWhere) {
