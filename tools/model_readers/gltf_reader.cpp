@@ -187,8 +187,8 @@ struct UvTransform {
   void Apply(float* u, float* v) const {
     const double x = *u * scale[0], y = *v * scale[1];
     const double c = std::cos(rotation), s = std::sin(rotation);
-    *u = static_cast<float>(c * x + s * y + offset[0]);
-    *v = static_cast<float>(-s * x + c * y + offset[1]);
+    *u = ToFloat(c * x + s * y + offset[0]);
+    *v = ToFloat(-s * x + c * y + offset[1]);
   }
 };
 
@@ -464,8 +464,8 @@ class GltfReader {
       const float* q = &positions[3 * v];
       float xyz[3];
       for (int r = 0; r < 3; ++r) {
-        xyz[r] = static_cast<float>(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] +
-                                    world[12 + r]);
+        xyz[r] =
+            ToFloat(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] + world[12 + r]);
       }
       if (!IsFinite3(q) || !IsFinite3(xyz)) {
         return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
@@ -480,7 +480,7 @@ class GltfReader {
                    normalMatrix[r * 3 + 2] * n[2];
           if (determinant < 0) out[r] = -out[r];
         }
-        for (double c : out) mesh_->normals.push_back(static_cast<float>(c));
+        for (double c : out) mesh_->normals.push_back(ToFloat(c));
       }
       if (!uvs.empty()) {
         float u = uvs[2 * v], t = uvs[2 * v + 1];
@@ -578,10 +578,9 @@ class GltfReader {
         const double u[3] = {q[1][0] - q[0][0], q[1][1] - q[0][1], q[1][2] - q[0][2]};
         const double w[3] = {q[2][0] - q[0][0], q[2][1] - q[0][1], q[2][2] - q[0][2]};
         flat = static_cast<int32_t>(mesh_->normals.size() / 3);
-        mesh_->normals.insert(mesh_->normals.end(),
-                              {static_cast<float>(u[1] * w[2] - u[2] * w[1]),
-                               static_cast<float>(u[2] * w[0] - u[0] * w[2]),
-                               static_cast<float>(u[0] * w[1] - u[1] * w[0])});
+        mesh_->normals.insert(mesh_->normals.end(), {ToFloat(u[1] * w[2] - u[2] * w[1]),
+                                                     ToFloat(u[2] * w[0] - u[0] * w[2]),
+                                                     ToFloat(u[0] * w[1] - u[1] * w[0])});
       }
       for (uint32_t i : {a, b, c}) {
         const int32_t k = static_cast<int32_t>(i);
@@ -641,7 +640,7 @@ class GltfReader {
     }
     if (m.alphaMode == "MASK") {
       out.alphaMode = AlphaMode::kMask;
-      out.alphaCutoff = static_cast<float>(m.alphaCutoff);
+      out.alphaCutoff = ToFloat(m.alphaCutoff);
     } else if (m.alphaMode == "BLEND") {
       out.alphaMode = AlphaMode::kBlend;
     }

@@ -32,6 +32,15 @@ inline bool IsFinite3(const float v[3]) {
   return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
+// A double as a float, numbers beyond float's range becoming infinite (a plain conversion
+// of those is undefined).
+inline float ToFloat(double v) {
+  constexpr double kMost = 3.4028234663852886e38;
+  if (v > kMost) return HUGE_VALF;
+  if (v < -kMost) return -HUGE_VALF;
+  return static_cast<float>(v);
+}
+
 // A colour channel of 0..1 as a byte.
 inline uint8_t ColourByte(double v) {
   return static_cast<uint8_t>(std::lround((v > 0 ? (v < 1 ? v : 1.0) : 0.0) * 255.0));

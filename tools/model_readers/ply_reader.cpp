@@ -311,7 +311,7 @@ class PlyReader {
         if (!ReadProperty(e.properties[i], &values[i])) return Fail(e, r, cursor_.problem());
       }
       float p[3];
-      for (int k = 0; k < 3; ++k) p[k] = static_cast<float>(values[roles.position[k]]);
+      for (int k = 0; k < 3; ++k) p[k] = ToFloat(values[roles.position[k]]);
       if (!IsFinite3(p)) return Fail(e, r, "the position is not a finite number");
       uint8_t rgba[4] = {255, 255, 255, 255};
       for (int k = 0; k < 4 && roles.HasColours(); ++k) {
@@ -323,12 +323,12 @@ class PlyReader {
       AddMeshPosition(mesh_, p, roles.HasColours() ? rgba : nullptr);
       if (roles.HasNormals()) {
         for (int k = 0; k < 3; ++k) {
-          mesh_->normals.push_back(static_cast<float>(values[roles.normal[k]]));
+          mesh_->normals.push_back(ToFloat(values[roles.normal[k]]));
         }
       }
       if (roles.HasUvs()) {
-        mesh_->uvs.push_back(static_cast<float>(values[roles.uv[0]]));
-        mesh_->uvs.push_back(static_cast<float>(values[roles.uv[1]]));
+        mesh_->uvs.push_back(ToFloat(values[roles.uv[0]]));
+        mesh_->uvs.push_back(ToFloat(values[roles.uv[1]]));
       }
     }
     hasNormals_ = roles.HasNormals();
@@ -381,8 +381,8 @@ class PlyReader {
         int32_t t = hasUvs_ ? p : -1;
         if (cornerUvs) {
           t = static_cast<int32_t>(mesh_->uvs.size() / 2);
-          mesh_->uvs.push_back(static_cast<float>(uvs[2 * k]));
-          mesh_->uvs.push_back(static_cast<float>(uvs[2 * k + 1]));
+          mesh_->uvs.push_back(ToFloat(uvs[2 * k]));
+          mesh_->uvs.push_back(ToFloat(uvs[2 * k + 1]));
         }
         mesh_->corners.push_back({p, t, hasNormals_ ? p : -1});
       }
