@@ -349,8 +349,12 @@ class GltfReader {
               Store store) {
     const int indexSize =
         tinygltf::GetComponentSizeInBytes(static_cast<uint32_t>(a.sparse.indices.componentType));
-    if (a.sparse.count < 0 || static_cast<size_t>(a.sparse.count) > a.count || indexSize <= 0 ||
-        indexSize == 8 || a.sparse.indices.byteOffset < 0 || a.sparse.values.byteOffset < 0) {
+    const int indexType = a.sparse.indices.componentType;
+    if (a.sparse.count < 0 || static_cast<size_t>(a.sparse.count) > a.count ||
+        (indexType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
+         indexType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
+         indexType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT) ||
+        a.sparse.indices.byteOffset < 0 || a.sparse.values.byteOffset < 0) {
       return Fail(name + ": bad sparse substitution");
     }
     const size_t n = static_cast<size_t>(a.sparse.count);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -373,8 +374,10 @@ class PlyReader {
       for (size_t k = 0; k < values.size(); ++k) {
         const double v = values[k];
         if (!(v >= 0 && v < static_cast<double>(std::max<int64_t>(vertices_, 0)))) {
+          char number[32];  // whatever the file holds: -3, 1e40
+          std::snprintf(number, sizeof number, "%.0f", v);
           return Fail(e, r,
-                      "vertex " + std::to_string(static_cast<long long>(v)) + " does not exist (" +
+                      std::string("vertex ") + number + " does not exist (" +
                           std::to_string(std::max<int64_t>(vertices_, 0)) + " vertices)");
         }
         const int32_t p = static_cast<int32_t>(v);
