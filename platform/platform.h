@@ -53,6 +53,8 @@ constexpr uint32_t kWmMouseMove = 0x0200;
 constexpr uint32_t kWmLButtonDown = 0x0201;
 constexpr uint32_t kWmLButtonUp = 0x0202;
 constexpr uint32_t kWmMouseWheel = 0x020A;
+// A file dropped on the window (WM_DROPFILES); its path is PlatformDroppedFile's.
+constexpr uint32_t kWmDropFiles = 0x0233;
 constexpr uintptr_t kMkLButton = 0x0001;
 constexpr int kWheelDelta = 120;
 
@@ -176,6 +178,9 @@ void* PlatformGetProcAddress(const char* name);
 // Key messages arrive already translated: WM_KEYDOWN/UP with virtual-key codes, and
 // keys pressed with Alt held as WM_SYSKEYDOWN/UP; the mouse as the messages above.
 bool PlatformPeekMessage(Message* message);
+// The path (UTF-8) of the file of the last kWmDropFiles message; "" before any. The SDL
+// backend takes drops; the Win32 one sends none.
+const char* PlatformDroppedFile();
 // Hands the message to the window procedure of its window (Translate + Dispatch).
 intptr_t PlatformDispatchMessage(const Message* message);
 // Queues WM_QUIT carrying `exitCode` as its wParam.

@@ -9,12 +9,17 @@
 //            lighting and nothing else;
 //   and beside them the toolkit's own path (--toolkit-draw): the OBJ converted to the model
 //   format, LoadModelFile, CompileModelScene, and a frame replaying that list.
+// Then the same torus as a GLB (positions, texture coordinates, normals and 32-bit
+// indices, a primitive a material) and as a binary STL (with facet normals): bytes in memory to
+// ready to draw against a bare read of the same buffers (every number of them summed), and its
+// frame against the bare draw loop.
 // Each figure is the best of several runs. Usage: viewer_bench [frames (default 10)]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,8 +28,10 @@
 
 #include "platform/gl_api.h"
 #include "platform/headless/headless_gl.h"
-#include "tools/obj2model/obj_reader.h"
-#include "tools/obj2model/obj_text.h"
+#include "tools/model_readers/gltf_reader.h"
+#include "tools/model_readers/obj_reader.h"
+#include "tools/model_readers/stl_reader.h"
+#include "tools/model_readers/obj_text.h"
 #include "tools/viewer/viewer_model.h"
 #include "tools/viewer/viewer_view.h"
 
@@ -122,6 +129,181 @@ void BareFrame(const ViewerModel& model, const ViewerCamera& camera) {
   UnbindMeshArrays(model.arrays);
   glDisable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
+}
+
+void Put32(std::string* s, uint32_t v) {
+  s->append(reinterpret_cast<const char*>(&v), 4);
+}
+void PutF(std::string* s, float f) {
+  s->append(reinterpret_cast<const char*>(&f), 4);
+}
+
+struct TorusArrays {
+  std::vector<float> positions, uvs, normals;
+  std::vector<uint32_t> indices;  // three a triangle, band after band
+};
+
+TorusArrays TorusMesh(int around, int across) {
+  TorusArrays t;
+  for (int i = 0; i <= around; ++i) {
+    for (int j = 0; j <= across; ++j) {
+      const double a = 2 * M_PI * i / around, b = 2 * M_PI * j / across;
+      const double r = 1.0 + 0.35 * std::cos(b);
+      t.positions.insert(t.positions.end(), {float(r * std::cos(a)), float(0.35 * std::sin(b)),
+                                             float(r * std::sin(a))});
+      t.uvs.insert(t.uvs.end(), {float(i) / around, float(j) / across});
+      t.normals.insert(t.normals.end(), {float(std::cos(b) * std::cos(a)), float(std::sin(b)),
+                                         float(std::cos(b) * std::sin(a))});
+    }
+  }
+  for (int i = 0; i < around; ++i) {
+    for (int j = 0; j < across; ++j) {
+      const uint32_t a = i * (across + 1) + j, b = a + across + 1;
+      t.indices.insert(t.indices.end(), {a, b, b + 1, a, b + 1, a + 1});
+    }
+  }
+  return t;
+}
+
+std::string TorusGlb(const TorusArrays& t) {
+  std::string bin;
+  for (float f : t.positions) PutF(&bin, f);
+  for (float f : t.uvs) PutF(&bin, f);
+  for (float f : t.normals) PutF(&bin, f);
+  for (uint32_t i : t.indices) Put32(&bin, i);
+  const size_t vertices = t.positions.size() / 3, band = t.indices.size() / kMaterials;
+  std::string json = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+                     R"("nodes":[{"mesh":0}],"meshes":[{"primitives":[)";
+  std::string views =
+      R"("bufferViews":[{"buffer":0,"byteLength":)" + std::to_string(12 * vertices) +
+      R"(},{"buffer":0,"byteOffset":)" + std::to_string(12 * vertices) + R"(,"byteLength":)" +
+      std::to_string(8 * vertices) + R"(},{"buffer":0,"byteOffset":)" +
+      std::to_string(20 * vertices) + R"(,"byteLength":)" + std::to_string(12 * vertices) + "}";
+  std::string accessors = R"("accessors":[{"bufferView":0,"componentType":5126,"count":)" +
+                          std::to_string(vertices) +
+                          R"(,"type":"VEC3"},{"bufferView":1,)"
+                          R"("componentType":5126,"count":)" +
+                          std::to_string(vertices) +
+                          R"(,"type":"VEC2"},{"bufferView":2,)"
+                          R"("componentType":5126,"type":"VEC3","count":)" +
+                          std::to_string(vertices) + "}";
+  std::string materials = R"("materials":[)";
+  for (int m = 0; m < kMaterials; ++m) {
+    const std::string n = std::to_string(m);
+    json += std::string(m ? "," : "") +
+            R"({"attributes":{"POSITION":0,"TEXCOORD_0":1,"NORMAL":2},"indices":)" +
+            std::to_string(3 + m) + R"(,"material":)" + n + "}";
+    views += R"(,{"buffer":0,"byteOffset":)" + std::to_string(32 * vertices + 4 * band * m) +
+             R"(,"byteLength":)" + std::to_string(4 * band) + "}";
+    accessors += R"(,{"bufferView":)" + std::to_string(3 + m) +
+                 R"(,"componentType":5125,"type":"SCALAR","count":)" + std::to_string(band) + "}";
+    char colour[96];
+    std::snprintf(colour, sizeof colour,
+                  R"(%s{"pbrMetallicRoughness":{"baseColorFactor":[%.2f,%.2f,0.5,1]}})",
+                  m ? "," : "", 0.4 + 0.07 * m, 0.9 - 0.06 * m);
+    materials += colour;
+  }
+  json += "]}]," + views + "]," + accessors + "]," + materials + R"(],"buffers":[{"byteLength":)" +
+          std::to_string(bin.size()) + "}]}";
+  while (json.size() % 4) json += ' ';
+  std::string glb = "glTF";
+  Put32(&glb, 2);
+  Put32(&glb, static_cast<uint32_t>(12 + 8 + json.size() + 8 + bin.size()));
+  Put32(&glb, static_cast<uint32_t>(json.size()));
+  glb += "JSON" + json;
+  Put32(&glb, static_cast<uint32_t>(bin.size()));
+  glb += std::string("BIN\0", 4) + bin;
+  return glb;
+}
+
+std::string TorusStl(const TorusArrays& t) {
+  std::string stl(80, ' ');
+  Put32(&stl, static_cast<uint32_t>(t.indices.size() / 3));
+  for (size_t i = 0; i < t.indices.size(); i += 3) {
+    const float* p[3];
+    for (int k = 0; k < 3; ++k) p[k] = &t.positions[3 * size_t{t.indices[i + k]}];
+    const float u[3] = {p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
+    const float v[3] = {p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
+    float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    for (float& c : n) PutF(&stl, length > 0 ? c / length : 0.0f);
+    for (int k = 0; k < 3; ++k) {
+      for (int c = 0; c < 3; ++c) PutF(&stl, p[k][c]);
+    }
+    stl += std::string(2, '\0');
+  }
+  return stl;
+}
+
+// The floor for a binary format: its own arrays copied straight into the viewer's vertex
+// layout and uploaded, as a loader that works nothing out (no normals, no shared corners,
+// no materials) would.
+void UploadBare(ViewerMesh* mesh) {
+  MeshArrays arrays;
+  UploadMeshArrays(mesh, HeadlessGL::ProcAddress, &arrays);
+  glFinish();
+  ReleaseMeshArrays(&arrays);
+}
+
+MeshVertex BareVertex(const float* position, const float* normal, const float* uv) {
+  MeshVertex v;
+  std::memcpy(v.position, position, sizeof v.position);
+  std::memcpy(v.normal, normal, sizeof v.normal);
+  v.uv[0] = uv ? uv[0] : 0.0f;
+  v.uv[1] = uv ? uv[1] : 0.0f;
+  std::memset(v.color, 255, sizeof v.color);
+  return v;
+}
+
+// A format's bytes to ready to draw against the bare upload of its arrays, then its frame
+// against the bare loop.
+void BenchFormat(const char* name, const std::string& bytes, const std::function<void()>& bare,
+                 const std::function<bool(ObjMesh*, std::string*)>& read, int frames) {
+  ViewerModel model;
+  std::string error;
+  double bareMs = 0, loadMs = 0;
+  BestOfTurns(
+      3, bare,
+      [&] {
+        ReleaseViewerModel(&model);
+        model = ViewerModel();
+        ObjMesh source;
+        if (!read(&source, &error)) std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+        BuildViewerMesh(source, kCreaseDegrees, &model.mesh);
+        model.materialList = source.materialList;
+        model.triangles = static_cast<int>(source.Triangles());
+        model.materials = static_cast<int>(source.materialList.size());
+        model.radius = model.mesh.radius;
+        std::copy_n(model.mesh.center, 3, model.center);
+        MakeViewerScene(&model, HeadlessGL::ProcAddress, nullptr);
+        glFinish();
+      },
+      &bareMs, &loadMs);
+  std::printf(
+      "%s (%zu bytes, %d triangles): loading %.0f ms, bare arrays uploaded %.0f ms: ratio "
+      "%.2f (at most 2)\n",
+      name, bytes.size(), model.triangles, loadMs, bareMs, loadMs / bareMs);
+  const ViewerCamera camera;
+  const ViewerDisplay display;
+  const std::vector<std::string> status = {ViewerStatusText(model, 0.0)};
+  BareFrame(model, camera);
+  DrawViewerFrame(model, camera, display, 800, 600, status, false);
+  glFinish();
+  double floorMs = 0, frameMs = 0;
+  BestOfTurns(
+      frames,
+      [&] {
+        BareFrame(model, camera);
+        glFinish();
+      },
+      [&] {
+        DrawViewerFrame(model, camera, display, 800, 600, status, false);
+        glFinish();
+      },
+      &floorMs, &frameMs);
+  std::printf("%s frame at 800x600: %.1f ms, bare draw loop %.1f ms: ratio %.2f (at most 1.25)\n",
+              name, frameMs, floorMs, frameMs / floorMs);
+  ReleaseViewerModel(&model);
 }
 
 }  // namespace
@@ -246,5 +428,53 @@ int main(int argc, char** argv) {
       toolkitLoadMs, toolkitFrameMs, 1000.0 / toolkitFrameMs, toolkitFrameMs / frameMs);
   ReleaseViewerModel(&toolkit);
   std::filesystem::remove_all(folder);
+
+  // The same torus as a GLB and as a binary STL.
+  const TorusArrays torus = TorusMesh(1000, 500);
+  const std::string glb = TorusGlb(torus);
+  const uint32_t jsonLength = *reinterpret_cast<const uint32_t*>(glb.data() + 12);
+  const size_t binStart = 12 + 8 + jsonLength + 8;
+  const size_t vertexCount = torus.positions.size() / 3;
+  const auto bareGlb = [&] {
+    ViewerMesh mesh;
+    const char* bin = glb.data() + binStart;
+    mesh.vertices.resize(vertexCount);
+    for (size_t v = 0; v < vertexCount; ++v) {
+      float p[8];
+      std::memcpy(p, bin + 12 * v, 12);
+      std::memcpy(p + 3, bin + 12 * vertexCount + 8 * v, 8);
+      std::memcpy(p + 5, bin + 20 * vertexCount + 12 * v, 12);
+      mesh.vertices[v] = BareVertex(p, p + 5, p + 3);
+    }
+    mesh.indices.resize(torus.indices.size());
+    std::memcpy(mesh.indices.data(), bin + 32 * vertexCount, 4 * mesh.indices.size());
+    UploadBare(&mesh);
+  };
+  BenchFormat(
+      "GLB", glb, bareGlb,
+      [&glb](ObjMesh* mesh, std::string* error) {
+        return ReadGltf(glb, true, "", "torus.glb", mesh, error);
+      },
+      frames);
+  const std::string stl = TorusStl(torus);
+  const auto bareStl = [&stl] {
+    ViewerMesh mesh;
+    const size_t count = (stl.size() - 84) / 50;
+    mesh.vertices.resize(3 * count);
+    mesh.indices.resize(3 * count);
+    for (size_t t = 0; t < count; ++t) {
+      float v[12];
+      std::memcpy(v, stl.data() + 84 + 50 * t, sizeof v);
+      for (int k = 0; k < 3; ++k) {
+        mesh.vertices[3 * t + k] = BareVertex(v + 3 + 3 * k, v, nullptr);
+        mesh.indices[3 * t + k] = static_cast<uint32_t>(3 * t + k);
+      }
+    }
+    UploadBare(&mesh);
+  };
+  BenchFormat(
+      "binary STL", stl, bareStl,
+      [&stl](ObjMesh* mesh, std::string* error) { return ReadBinaryStl(stl, mesh, error); },
+      frames);
   return 0;
 }

@@ -6,6 +6,8 @@ namespace sdl_platform {
 
 namespace {
 
+std::string droppedFile;  // the last file dropped on the window
+
 void Queue(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   State& state = Get();
   Message m;
@@ -155,6 +157,13 @@ void TranslateEvent(const SDL_Event& event) {
     case SDL_MOUSEWHEEL:
       TranslateMouse(event);
       break;
+    case SDL_DROPFILE:
+      if (event.drop.file) {
+        droppedFile = event.drop.file;
+        SDL_free(event.drop.file);
+        Queue(kWmDropFiles, 0, 0);
+      }
+      break;
     case SDL_QUIT:
       // A request to end from outside (a signal): the same as closing the window.
       if (Get().window) {
@@ -202,4 +211,8 @@ intptr_t PlatformDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
   // Nothing the show leaves to the default needs doing here: SDL moves, paints and
   // sizes the window itself, and a close only ever arrives as WM_CLOSE.
   return 0;
+}
+
+const char* PlatformDroppedFile() {
+  return sdl_platform::droppedFile.c_str();
 }

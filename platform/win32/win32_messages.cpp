@@ -58,3 +58,7 @@ intptr_t PlatformDefWindowProc(WindowHandle window, uint32_t message, uintptr_t 
                                intptr_t lParam) {
   return DefWindowProcA(Handle<HWND>(window), message, wParam, lParam);
 }
+
+const char* PlatformDroppedFile() {
+  return "";
+}

@@ -19,8 +19,13 @@ echo "lintian: $(grep -c '^W:' "$WORK/lintian") warning(s), no error"
 
 dpkg-deb -x "$DEB" "$WORK/root" || fail "cannot unpack $DEB"
 desktop=("$WORK"/root/usr/share/applications/*.desktop)
-[ ${#desktop[@]} -eq 1 ] && [ -f "${desktop[0]}" ] || fail "not one desktop entry"
-desktop-file-validate "${desktop[0]}" || fail "desktop-file-validate: ${desktop[0]##*/}"
+# The show's entry and the model viewer's, which names the model types it opens.
+[ ${#desktop[@]} -eq 2 ] && [ -f "${desktop[1]}" ] || fail "not two desktop entries"
+for entry in "${desktop[@]}"; do
+  desktop-file-validate "$entry" || fail "desktop-file-validate: ${entry##*/}"
+done
+grep -q '^MimeType=.*model/gltf-binary;' "$WORK"/root/usr/share/applications/*.view.desktop ||
+  fail "the viewer's entry names no model types"
 metainfo=("$WORK"/root/usr/share/metainfo/*.metainfo.xml)
 [ -f "${metainfo[0]}" ] || fail "no AppStream metainfo"
 # No network here: the screenshot's address is checked for form, not fetched.

@@ -13,6 +13,7 @@
 #include "tests/toolkit/exporter_obj.h"
 #include "tests/toolkit/sphere_obj.h"
 #include "tests/toolkit/toolkit_test_util.h"
+#include "tests/viewer/model_samples.h"
 #include "toolkit/model_file.h"
 
 using namespace toolkit_test;
@@ -294,13 +295,54 @@ TEST(Obj2ModelTest, TheToolWritesNothingOnBadInputAndListsTexturesAndNotes) {
       WEXITSTATUS(std::system((tool + " models/good.obj out.model >out.txt 2>err.txt").c_str())),
       0);
   EXPECT_EQ(ReadText("err.txt"),
-            "obj2model: models/good.obj: note: normals (vn) are not kept: the model format has "
+            "obj2model: models/good.obj: note: normals are not kept: the model format has "
             "none\n");
   const std::string out = ReadText("out.txt");
   EXPECT_NE(out.find("out.model: 1 objects, 2 triangles, 2 materials"), std::string::npos) << out;
   EXPECT_NE(out.find("  material 0: wood  models/mats/wood.bmp\n"), std::string::npos) << out;
   EXPECT_NE(out.find("  material 1: plain  (no texture)\n"), std::string::npos) << out;
   EXPECT_TRUE(std::filesystem::exists("out.model"));
+}
+
+// A GLB, an STL and a PLY convert as an OBJ does; a binary file that is none of them, or
+// a file of no triangles, is refused in one line with exit code 1 and no output file.
+TEST(Obj2ModelTest, TheOtherFormatsConvertAndAFileOfNoKnownKindIsRefused) {
+  ScratchDir dir;
+  const std::string tool = OBJ2MODEL;
+  using namespace model_samples;
+  WriteFile("box.glb", Bytes()
+                           .Text(Glb(SquareJson("{\"byteLength\":386}", "{\"bufferView\":4}"),
+                                     SquareBin() + Bmp(1, 2, 3)))
+                           .data);
+  WriteFile("cube.stl", Bytes().Text(CubeStlBinary()).data);
+  WriteFile("cube.ply", Bytes().Text(CubePly("binary_big_endian")).data);
+  const struct {
+    const char* file;
+    const char* summary;
+  } good[] = {{"box.glb", "out.model: 1 objects, 2 triangles, 1 materials"},
+              {"cube.stl", "out.model: 1 objects, 12 triangles, 1 materials"},
+              {"cube.ply", "out.model: 1 objects, 12 triangles, 1 materials"}};
+  for (const auto& c : good) {
+    EXPECT_EQ(
+        WEXITSTATUS(std::system((tool + " " + c.file + " out.model >out.txt 2>err.txt").c_str())),
+        0)
+        << ReadText("err.txt");
+    EXPECT_NE(ReadText("out.txt").find(c.summary), std::string::npos) << ReadText("out.txt");
+    std::filesystem::remove("out.model");
+  }
+  // Binary bytes of no model kind: one printable line, nothing written.
+  std::string junk = "\x89PNG\r\n\x1a\n";
+  for (int i = 0; i < 300; ++i) junk += static_cast<char>(i * 37);
+  WriteFile("junk.glb", Bytes().Text(junk).data);
+  WriteFile("empty.obj", Bytes().Text("# nothing\nv 0 0 0\n").data);
+  for (const char* file : {"junk.glb", "empty.obj"}) {
+    EXPECT_EQ(WEXITSTATUS(std::system((tool + " " + file + " out.model 2>err.txt").c_str())), 1);
+    EXPECT_FALSE(std::filesystem::exists("out.model")) << file;
+    const std::string err = ReadText("err.txt");
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    for (char ch : err) EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << file;
+  }
+  EXPECT_EQ(ReadText("err.txt"), "obj2model: empty.obj: no triangles in the OBJ file\n");
 }
 
 // The reader takes files as exporters write them and as people have them: what a file names

@@ -1,4 +1,4 @@
-// obj2model INPUT.obj OUTPUT: writes the toolkit model file for a Wavefront OBJ file and
+// obj2model INPUT OUTPUT: writes the toolkit model file for an OBJ, glTF, STL or PLY file and
 // lists, per material number, the texture file its MTL entry names (for the application's
 // texture array). What the model format cannot hold is said on standard error.
 #include <cstdio>
@@ -10,7 +10,11 @@
 #include "tools/obj2model/obj_to_model.h"
 
 namespace {
-constexpr char kUsage[] = "usage: obj2model INPUT.obj OUTPUT\n";
+constexpr char kUsage[] =
+    "usage: obj2model INPUT OUTPUT\n"
+    "  Converts a model file into the toolkit's model format. Reads OBJ (with its MTL\n"
+    "  files), glTF 2.0 (.gltf with its .bin, or .glb), STL (binary or ASCII) and PLY\n"
+    "  (ASCII or binary), told apart by their content. Lists each material's texture.\n";
 }
 
 int main(int argc, char** argv) {
@@ -30,7 +34,7 @@ int main(int argc, char** argv) {
   std::string error;
   ObjConversionSummary summary;
   // On any error no output file is made (nor an earlier one touched).
-  if (!ConvertObjFile(argv[1], &model, &error, &summary)) {
+  if (!ConvertModelFile(argv[1], &model, &error, &summary)) {
     std::fprintf(stderr, "obj2model: %s\n", error.c_str());
     return 1;
   }

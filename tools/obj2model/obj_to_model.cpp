@@ -140,14 +140,16 @@ bool WriteModelBytes(const ObjMesh& mesh, std::vector<uint8_t>* model, std::stri
                      ObjConversionSummary* summary) {
   if (mesh.materialList.size() > kObjMaxMaterials) {
     if (error) {
-      *error = "line " + std::to_string(mesh.materialList[kObjMaxMaterials].firstLine) +
-               ": more than 100 materials, the most a model file can name";
+      const int line = mesh.materialList[kObjMaxMaterials].firstLine;
+      *error = (line > 0 ? "line " + std::to_string(line) + ": " : std::string()) +
+               "more than 100 materials, the most a model file can name";
     }
     return false;
   }
   std::vector<std::string> notes = mesh.notes;
-  if (!mesh.normals.empty())
-    notes.push_back("normals (vn) are not kept: the model format has none");
+  if (!mesh.normals.empty()) notes.push_back("normals are not kept: the model format has none");
+  if (!mesh.colors.empty())
+    notes.push_back("vertex colours are not kept: the model format has none");
   if (mesh.mtl.colours) {
     notes.push_back("material colours and finishes (Ka, Kd, Ks, Ns, d, illum) are not kept");
   }

@@ -1,12 +1,13 @@
-// Conversion of Wavefront OBJ files into the toolkit's chunked model format: what the OBJ
-// reader makes of a file, written as objects, materials and their assignments.
+// Conversion of model files (OBJ, glTF, STL, PLY) into the toolkit's chunked model format:
+// what the model readers make of a file, written as objects, materials and their
+// assignments.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/obj2model/obj_reader.h"
+#include "tools/model_readers/obj_reader.h"
 
 // What one model object can hold: face counts and vertex numbers are 16-bit.
 constexpr size_t kObjMaxFacesPerObject = 65535;
@@ -42,3 +43,9 @@ bool ConvertObjToModel(const std::string& objText, std::vector<uint8_t>* model, 
 // "PATH: line N: ...".
 bool ConvertObjFile(const std::string& path, std::vector<uint8_t>* model, std::string* error,
                     ObjConversionSummary* summary = nullptr);
+
+// Converts the model file at `path` of whichever kind its content says (ReadModelFile).
+// Refused, with the file named: a file of no known kind, a toolkit model file, a file
+// without triangles, and whatever its reader refuses.
+bool ConvertModelFile(const std::string& path, std::vector<uint8_t>* model, std::string* error,
+                      ObjConversionSummary* summary = nullptr);

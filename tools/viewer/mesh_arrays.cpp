@@ -92,6 +92,10 @@ void BindMeshArrays(const ViewerMesh& mesh, const MeshArrays& arrays) {
   glNormalPointer(GL_FLOAT, kStride, base + offsetof(MeshVertex, normal));
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glTexCoordPointer(2, GL_FLOAT, kStride, base + offsetof(MeshVertex, uv));
+  if (mesh.colored) {
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_UNSIGNED_BYTE, kStride, base + offsetof(MeshVertex, color));
+  }
 }
 
 void DrawMeshRange(const ViewerMesh& mesh, const MeshArrays& arrays, const MaterialRange& range) {
@@ -105,6 +109,7 @@ void UnbindMeshArrays(const MeshArrays& arrays) {
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
   if (arrays.vertexBuffer) {
     bindBuffer(kArrayBuffer, 0);
     bindBuffer(kElementArrayBuffer, 0);

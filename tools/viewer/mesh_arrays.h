@@ -16,7 +16,8 @@ struct MeshArrays {
 // context; false when the arrays stay in memory.
 bool UploadMeshArrays(ViewerMesh* mesh, GLProcLoader load, MeshArrays* arrays);
 
-// Points the vertex, normal and texture-coordinate arrays at the mesh and switches them on.
+// Points the vertex, normal and texture-coordinate arrays (and the colour array of a
+// coloured mesh) at the mesh and switches them on.
 void BindMeshArrays(const ViewerMesh& mesh, const MeshArrays& arrays);
 // The triangles of one range, with whatever material and texture are current.
 void DrawMeshRange(const ViewerMesh& mesh, const MeshArrays& arrays, const MaterialRange& range);

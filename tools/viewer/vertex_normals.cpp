@@ -142,13 +142,33 @@ CornerNormals::CornerNormals(const ObjMesh& mesh, float creaseDegrees) : mesh_(m
   }
 }
 
+CornerNormals::Vec CornerNormals::FaceDirection(size_t face) const {
+  if (!unit_.empty()) return unit_[face];
+  const ObjCorner* corners = &mesh_.corners[mesh_.FaceStart(face)];
+  const uint32_t count = mesh_.faceEnds[face] - mesh_.FaceStart(face);
+  const float* a = &mesh_.positions[3 * static_cast<size_t>(corners[0].p)];
+  Vec n{0.0f, 0.0f, 0.0f};
+  for (uint32_t i = 1; i + 1 < count; ++i) {
+    const float* b = &mesh_.positions[3 * static_cast<size_t>(corners[i].p)];
+    const float* c = &mesh_.positions[3 * static_cast<size_t>(corners[i + 1].p)];
+    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const Vec v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    n = {n.x + u.y * v.z - u.z * v.y, n.y + u.z * v.x - u.x * v.z, n.z + u.x * v.y - u.y * v.x};
+  }
+  return n;
+}
+
 void CornerNormals::Normal(size_t c, size_t face, float normal[3]) const {
   const ObjCorner& corner = mesh_.corners[c];
   Vec result{0.0f, 0.0f, 0.0f};
   if (corner.n >= 0) {
     std::memcpy(&result, &mesh_.normals[3 * static_cast<size_t>(corner.n)], sizeof result);
   }
-  if (!Normalise(&result)) {
+  if (Normalise(&result)) {
+    // A normal against its face's winding (a flat square exported facing away) would
+    // leave the face dark from the side it is drawn to: it turns with the face.
+    if (Dot(result, FaceDirection(face)) < 0.0f) result = {-result.x, -result.y, -result.z};
+  } else {
     const uint32_t w = weld_[corner.p];
     const Vec& own = unit_[face];
     result = mean_[w];

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/obj2model/obj_reader.h"
+#include "tools/model_readers/obj_reader.h"
 
 // Edges between faces whose normals differ by more than this stay sharp.
 constexpr float kCreaseDegrees = 60.0f;
@@ -19,7 +19,8 @@ class CornerNormals {
   CornerNormals(const ObjMesh& mesh, float creaseDegrees);
 
   // The normal at unit length of corner `c`, one of face `face`'s. A corner naming a
-  // usable normal (not zero, not NaN) keeps its direction; any other gets the
+  // usable normal (not zero, not NaN) keeps its direction, turned round where it points
+  // against its face's winding; any other gets the
   // area-weighted sum of the normals of the faces around its position (positions compared
   // by value, so a seam of repeated vertices is no edge) that lie within the crease angle
   // of its own face's. A corner with nothing to go by (a face of no area alone) gets
@@ -30,6 +31,10 @@ class CornerNormals {
   struct Vec {
     float x, y, z;
   };
+  // The face's normal, at unit length where the faces' normals were worked out, else of
+  // any length (from its corners' cross products).
+  Vec FaceDirection(size_t face) const;
+
   const ObjMesh& mesh_;
   float cosCrease_ = 0.5f;
   std::vector<Vec> unit_;                 // per face, at unit length; 0 for no area

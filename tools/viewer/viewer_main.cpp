@@ -1,4 +1,4 @@
-// lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png] [--wireframe] [--headlight]
+// lumivex-view FILE [--size WxH] [--shot OUT.png] [--wireframe] [--headlight]
 // [--toolkit-draw]: shows a model in a window of the platform layer, or draws one frame
 // headless into a PNG file.
 #include <chrono>
@@ -34,6 +34,7 @@ struct WindowState {
   uint8_t keys[256] = {};
   int width = 0, height = 0;
   bool saveView = false;
+  std::string dropped;  // a file dropped on the window, to open in place of the model
 } window;
 
 // A key's first press (held keys repeat their key-down messages).
@@ -71,6 +72,9 @@ intptr_t ViewerWindowProc(WindowHandle handle, uint32_t message, uintptr_t wPara
         if (!window.keys[wParam]) KeyPressed(wParam);
         window.keys[wParam] = 1;
       }
+      return 0;
+    case kWmDropFiles:
+      window.dropped = PlatformDroppedFile();
       return 0;
     case kWmKeyUp:
       if (wParam < sizeof window.keys) window.keys[wParam] = 0;
@@ -242,6 +246,28 @@ int Window(ViewerModel* model, const ViewerOptions& options, const std::string& 
       fps = rateFrames / Seconds(rateFrom, now);
       rateFrom = now;
       rateFrames = 0;
+    }
+    if (!window.dropped.empty()) {
+      // The dropped file in place of the model; one that cannot be read is said, and the
+      // model stays.
+      ViewerModel next;
+      std::vector<std::string> notes;
+      std::string error;
+      if (LoadViewerModel(window.dropped, model->toolkitDraw, &next, &error, &notes)) {
+        ReleaseViewerModel(model);
+        *model = std::move(next);
+        std::vector<std::string> warnings;
+        MakeViewerScene(model, PlatformGetProcAddress, &warnings);
+        for (const std::string& w : warnings) std::fprintf(stderr, "lumivex-view: %s\n", w.c_str());
+        window.camera = ViewerCamera();
+        saved = "opened " + model->name;
+      } else {
+        std::fprintf(stderr, "lumivex-view: %s\n", error.c_str());
+        saved = error.size() > 79 ? "..." + error.substr(error.size() - 76) : error;
+      }
+      savedUntil = now + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double>(kMessageSeconds));
+      window.dropped.clear();
     }
     if (window.saveView) {
       window.saveView = false;

@@ -34,6 +34,8 @@ void FrameVertices(const float low[3], const float high[3], ViewerMesh* mesh) {
 
 void BuildViewerMesh(const ObjMesh& source, float creaseDegrees, ViewerMesh* mesh) {
   *mesh = ViewerMesh();
+  mesh->colored =
+      !source.colors.empty() && source.colors.size() == 4 * (source.positions.size() / 3);
   const CornerNormals normals(source, creaseDegrees);
 
   // Where each material's triangles go: a counting sort, each group in file order.
@@ -80,6 +82,11 @@ void BuildViewerMesh(const ObjMesh& source, float creaseDegrees, ViewerMesh* mes
         std::memcpy(vertex.normal, normal, sizeof normal);
         vertex.uv[0] = corner.t >= 0 ? source.uvs[2 * static_cast<size_t>(corner.t)] : 0.0f;
         vertex.uv[1] = corner.t >= 0 ? source.uvs[2 * static_cast<size_t>(corner.t) + 1] : 0.0f;
+        if (mesh->colored) {
+          std::memcpy(vertex.color, &source.colors[4 * static_cast<size_t>(corner.p)], 4);
+        } else {
+          std::memset(vertex.color, 255, sizeof vertex.color);
+        }
         for (int i = 0; i < 3; ++i) {
           low[i] = std::min(low[i], vertex.position[i]);
           high[i] = std::max(high[i], vertex.position[i]);

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "toolkit/model_file.h"
-#include "tools/obj2model/obj_reader.h"
+#include "tools/model_readers/obj_reader.h"
 
 struct MeshVertex {
   float position[3];
   float normal[3];
   float uv[2];
+  uint8_t color[4];  // RGBA; white where the file has no colours
 };
 
 // The triangles of one material: `count` vertex numbers from `first` in `indices`.
@@ -25,6 +26,7 @@ struct ViewerMesh {
   std::vector<MeshVertex> vertices;
   std::vector<uint32_t> indices;         // three a triangle
   std::vector<MaterialRange> ranges;     // by material number, materials without triangles left out
+  bool colored = false;                  // the file gave colours: drawn with them
   float center[3] = {0.0f, 0.0f, 0.0f};  // middle of the bounding box
   float radius = 1.0f;                   // of a sphere around the centre holding every corner
 };

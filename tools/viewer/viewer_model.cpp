@@ -4,7 +4,6 @@
 #include "tools/viewer/viewer_model.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -12,20 +11,12 @@
 #include <system_error>
 
 #include "toolkit/model_draw.h"
+#include "tools/model_readers/model_reader.h"
 #include "tools/obj2model/obj_to_model.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string Extension(const std::string& path) {
-  return Lower(fs::path(path).extension().string());
-}
 
 // A folder of its own under the system's temporary folder, removed with its contents.
 class ScratchFolder {
@@ -115,14 +106,14 @@ bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* mod
   probe.close();
 
   ObjMesh source;
-  if (Extension(path) == ".obj") {
-    if (!ReadObjFile(path, &source, error)) return false;
+  ModelKind kind = ModelKind::kUnknown;
+  if (ReadModelFile(path, &source, error, &kind)) {
     if (notes) *notes = source.notes;
     if (toolkitDraw && !LoadConvertedScene(source, path, &model->scene, error, notes)) {
       return false;
     }
     model->objects = CountObjects(source);
-  } else {
+  } else if (kind == ModelKind::kToolkit) {
     ScratchFolder scratch;
     LoadInFolder(&model->scene, fs::absolute(path, ec), scratch.path());
     int highest = -1;
@@ -140,6 +131,8 @@ bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* mod
       std::copy_n(model->scene.lights, model->lightCount, model->lights);
     }
     if (!toolkitDraw) FreeModelScene(&model->scene);
+  } else {
+    return false;
   }
   model->triangles = static_cast<int>(source.Triangles());
   model->materialList = source.materialList;

@@ -1,7 +1,7 @@
-// The model the viewer shows: an OBJ file through the OBJ reader, or a model file through
-// LoadModelFile, made into vertex arrays with normals (ViewerMesh) and a texture per
-// material. With `toolkitDraw` the toolkit's own path instead: the scene LoadModelFile reads
-// (an OBJ converted to the model format in memory first), compiled by CompileModelScene.
+// The model the viewer shows: an OBJ, glTF, STL or PLY file through the model readers, or a
+// toolkit model file through LoadModelFile, made into vertex arrays with normals (ViewerMesh) and a
+// texture per material. With `toolkitDraw` the toolkit's own path instead: the scene LoadModelFile
+// reads (an OBJ converted to the model format in memory first), compiled by CompileModelScene.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 #include "platform/gl_api.h"
 #include "toolkit/model_file.h"
-#include "tools/obj2model/mtl_reader.h"
+#include "tools/model_readers/mtl_reader.h"
 #include "tools/viewer/gl_caps.h"
 #include "tools/viewer/mesh_arrays.h"
 #include "tools/viewer/viewer_mesh.h"
@@ -36,10 +36,10 @@ struct ViewerModel {
   GLuint list = 0;                   // the compiled scene
 };
 
-// Reads `path` (".obj" by its extension, whatever the case, else the model format). False
-// with `error` set when the file cannot be read, the OBJ is broken or the model has no
-// triangle. What the reading passed over goes to `notes`. LoadModelFile's trace (test.txt)
-// is written in a scratch folder, not in the user's.
+// Reads `path`, of whichever kind its content says (never its name). False with `error`
+// set (one line, naming the file) when the file cannot be read, is of no known kind, is
+// broken or has no triangle. What the reading passed over goes to `notes`. LoadModelFile's trace
+// (test.txt) is written in a scratch folder, not in the user's.
 bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* model,
                      std::string* error, std::vector<std::string>* notes);
 

@@ -20,11 +20,13 @@ bool ParseSide(const std::string& text, int* side) {
 }  // namespace
 
 const char* ViewerUsage() {
-  return "usage: lumivex-view FILE.model|FILE.obj [--size WxH] [--shot OUT.png]\n"
+  return "usage: lumivex-view FILE [--size WxH] [--shot OUT.png]\n"
          "                    [--wireframe] [--headlight] [--toolkit-draw]\n"
-         "  Shows the model in a window (800x600 unless --size): drag or Left/Right to turn\n"
-         "  it, the wheel or Up/Down to come closer; W wireframe over the shading, H headlight,\n"
-         "  R resets the view, S saves it as NAME-N.png, Escape leaves. --shot draws one\n"
+         "  Shows a model: glTF 2.0 (.gltf, .glb), OBJ, STL, PLY or the toolkit's model file,\n"
+         "  told by its content. In a window (800x600 unless --size): drag or Left/Right to\n"
+         "  turn it, the wheel or Up/Down to come closer; W wireframe over the shading, H\n"
+         "  headlight, R resets the view, S saves it as NAME-N.png, Escape leaves; a file\n"
+         "  dropped on the window opens in its place. --shot draws one\n"
          "  frame headless into OUT.png (a PNG) and exits. --wireframe and --headlight start\n"
          "  with those on; --toolkit-draw draws with the toolkit's compiled scene (no normals,\n"
          "  one face at a time), to compare. --version prints the version.\n";

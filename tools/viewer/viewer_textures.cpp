@@ -5,7 +5,7 @@
 #include <cmath>
 #include <map>
 
-#include "tools/obj2model/obj_reader.h"
+#include "tools/model_readers/obj_reader.h"
 #include "tools/viewer/gl_caps.h"
 
 namespace {
@@ -18,6 +18,14 @@ int PowerOfTwoNear(int side, int largest) {
   while (power < side && power < largest) power *= 2;
   if (power > side && side - power / 2 < power - side) power /= 2;
   return std::min(power, largest);
+}
+
+// A material's wrap mode as this GL takes it: clamping to the edge from GL 1.2, mirroring
+// from 1.4; plain repeat before.
+GLint WrapMode(int wanted) {
+  if (wanted == kWrapClampToEdge) return GLVersionAtLeast(1, 2) ? kWrapClampToEdge : GL_CLAMP;
+  if (wanted == kWrapMirroredRepeat && GLVersionAtLeast(1, 4)) return kWrapMirroredRepeat;
+  return GL_REPEAT;
 }
 
 }  // namespace
@@ -70,26 +78,35 @@ std::vector<MaterialTexture> MakeMaterialTextures(const std::vector<ObjMaterial>
       textures.emplace_back();
       continue;
     }
-    const auto known = byFile.find(material.texture);
+    // The same picture under other wrap modes is another texture.
+    const std::string key = material.texture + "#" + std::to_string(material.wrapS) + "," +
+                            std::to_string(material.wrapT);
+    const auto known = byFile.find(key);
     if (known != byFile.end()) {
       textures.push_back(known->second);
       continue;
     }
     MaterialTexture texture;
-    std::string bytes, why = "no such file";
-    if (ReadWholeFile(material.texture, &bytes) ||
-        (!material.beside.empty() && ReadWholeFile(material.beside, &bytes))) {
+    std::string read, why = "no such file";
+    const std::string* bytes = material.textureBytes.get();
+    if (!bytes && (ReadWholeFile(material.texture, &read) ||
+                   (!material.beside.empty() && ReadWholeFile(material.beside, &read)))) {
+      bytes = &read;
+    }
+    if (bytes) {
       TexturePicture picture;
-      if (DecodeTexturePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+      if (DecodeTexturePicture(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(),
                                &picture, &why)) {
         texture.name = UploadTexturePicture(picture);
         texture.translucent = picture.translucent;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, WrapMode(material.wrapS));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, WrapMode(material.wrapT));
       }
     }
     if (!texture.name && warnings) {
       warnings->push_back(material.texture + ": cannot be read (" + why + "): drawn plain");
     }
-    byFile[material.texture] = texture;
+    byFile[key] = texture;
     textures.push_back(texture);
   }
   return textures;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/gl_api.h"
-#include "tools/obj2model/mtl_reader.h"
+#include "tools/model_readers/mtl_reader.h"
 #include "tools/viewer/texture_picture.h"
 
 struct MaterialTexture {
@@ -16,8 +16,9 @@ struct MaterialTexture {
 
 // One entry a material. A picture that cannot be read (missing, or not a picture) is said
 // once in `warnings` ("PATH: cannot be read (why): drawn plain") and its materials get 0.
-// A material's picture is looked for at `texture`, then at `beside`. Needs a current
-// context.
+// A material's picture is its `textureBytes` where the model file carried it, else the
+// file at `texture`, then at `beside`; the texture takes the material's wrap modes. Needs
+// a current context.
 std::vector<MaterialTexture> MakeMaterialTextures(const std::vector<ObjMaterial>& materials,
                                                   std::vector<std::string>* warnings);
 

@@ -47,10 +47,13 @@ void SetToolkitPathMaterial() {
   SetMaterial(ambient, diffuse, specular, shininess, emission);
 }
 
-// A material of the model: its MTL colours (ambient as diffuse, so the light model's
-// ambient shows the colour in the shadows), or plain white with a soft highlight.
-void SetModelMaterial(const ObjMaterial& m) {
-  const GLfloat diffuse[4] = {m.diffuse[0], m.diffuse[1], m.diffuse[2], 1.0f};
+// A material of the model: its colours (ambient as diffuse, so the light model's ambient
+// shows the colour in the shadows), or plain white with a soft highlight. A picture whose
+// material gives no diffuse colour shows as it is (white under it, not MTL's grey). Both
+// sides get it: faces seen from behind are lit as their back (two-sided lighting).
+void SetModelMaterial(const ObjMaterial& m, bool textured) {
+  GLfloat diffuse[4] = {m.diffuse[0], m.diffuse[1], m.diffuse[2], m.alpha};
+  if (textured && !m.diffuseGiven) diffuse[0] = diffuse[1] = diffuse[2] = 1.0f;
   GLfloat specular[4] = {m.specular[0], m.specular[1], m.specular[2], 1.0f};
   // MTL counts shininess up to 1000, GL up to 128.
   GLfloat shininess[1] = {std::min(m.shininess * 0.128f, 128.0f)};
@@ -59,7 +62,12 @@ void SetModelMaterial(const ObjMaterial& m) {
     shininess[0] = 24.0f;
   }
   const GLfloat emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  SetMaterial(diffuse, diffuse, specular, shininess, emission);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, diffuse);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
+  glColor4fv(diffuse);  // what an unlit material shows
 }
 
 void SetLightModelAmbient(GLfloat level) {
@@ -68,17 +76,31 @@ void SetLightModelAmbient(GLfloat level) {
 }
 
 // The lights, before the model's turn for those that follow the eye: a headlight from the
-// eye, else the toolkit's default light from the upper right of the view; a model file's
-// own lights are placed after the turn (FileLights).
+// eye, else (for a model without lights of its own) a light from the eye a little weaker
+// than the headlight with the toolkit's default light from the upper right of the view,
+// at under half its strength, for the shape: a face turned to the eye is lit at least as
+// the headlight lights it, whichever way the model is turned. A model file's own lights
+// are placed after the turn (FileLights).
 void EyeLights(const ViewerModel& model, const ViewerDisplay& display) {
   for (int i = 1; i < kModelMaxLights; ++i) glDisable(GL_LIGHT0 + i);
+  const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  const GLfloat fromEye[4] = {0.0f, 0.0f, 1.0f, 0.0f};
   if (display.headlight) {
-    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat fromEye[4] = {0.0f, 0.0f, 1.0f, 0.0f};
     SetupLight(GL_LIGHT0, black, white, white, fromEye);
   } else if (model.lightCount == 0) {
-    SetupDefaultLight(GL_LIGHT0);
+    // 0.95 from the eye and 0.3 x cos(54.7 degrees) = 0.17 from the key light make more
+    // than the headlight's 1 on a face turned to the eye; a face turned 35 degrees from
+    // the eye, away from the key, still gets 0.2 + 0.95 x 0.81 = 0.97 with the ambient,
+    // as the headlight's saturates there. The ambient is lower than the headlight's, so the
+    // faces the key light misses keep their shape.
+    const GLfloat eye[4] = {0.95f, 0.95f, 0.95f, 1.0f};
+    const GLfloat key[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    SetLightModelAmbient(0.2f);
+    SetupLight(GL_LIGHT0, black, eye, eye, fromEye);
+    SetupDefaultLight(GL_LIGHT1);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, key);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, key);
   }
   LightingOn();
 }
@@ -95,6 +117,49 @@ void FileLights(const ViewerModel& model, const ViewerDisplay& display) {
   }
 }
 
+// One material's triangles with its picture, sides, alpha and lighting.
+void DrawMaterialRange(const ViewerModel& model, const MaterialRange& range,
+                       const ObjMaterial& material) {
+  const MaterialTexture texture = static_cast<size_t>(range.material) < model.textures.size()
+                                      ? model.textures[range.material]
+                                      : MaterialTexture();
+  SetModelMaterial(material, texture.name != 0);
+  if (texture.name) {
+    TexturingOn();
+    glBindTexture(GL_TEXTURE_2D, texture.name);
+  } else {
+    TexturingOff();
+  }
+  if (material.doubleSided) {
+    glDisable(GL_CULL_FACE);
+  } else {
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+  }
+  if (material.unlit) {
+    LightingOff();
+  } else {
+    LightingOn();
+  }
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+  glDisable(GL_ALPHA_TEST);
+  if (material.alphaMode == AlphaMode::kMask) {
+    glAlphaFunc(GL_GEQUAL, material.alphaCutoff);
+    glEnable(GL_ALPHA_TEST);
+  } else if (material.alphaMode == AlphaMode::kBlend) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+  } else if (texture.translucent) {
+    // Leaves and fences in OBJ files: see-through texels are left out, not blended in any
+    // order.
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_ALPHA_TEST);
+  }
+  DrawMeshRange(model.mesh, model.arrays, range);
+}
+
 // The model from its arrays, one draw a material; with `wireframe` the edges follow in
 // light blue lines, half see-through so they show on dark faces and dense meshes keep their
 // shading; the shaded triangles are pushed back a little so the lines win the depth test.
@@ -104,25 +169,27 @@ void DrawModelArrays(const ViewerModel& model, const ViewerDisplay& display) {
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
   }
-  for (const MaterialRange& range : model.mesh.ranges) {
-    SetModelMaterial(model.materialList[range.material]);
-    const MaterialTexture texture = static_cast<size_t>(range.material) < model.textures.size()
-                                        ? model.textures[range.material]
-                                        : MaterialTexture();
-    if (texture.name) {
-      TexturingOn();
-      glBindTexture(GL_TEXTURE_2D, texture.name);
-    } else {
-      TexturingOff();
-    }
-    // Leaves and fences: see-through texels are left out, not blended in any order.
-    if (texture.translucent) {
-      glAlphaFunc(GL_GREATER, 0.5f);
-      glEnable(GL_ALPHA_TEST);
-    }
-    DrawMeshRange(model.mesh, model.arrays, range);
-    glDisable(GL_ALPHA_TEST);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+  if (model.mesh.colored) {
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
   }
+  // Opaque and masked materials first, then the blended ones over them, not writing depth.
+  for (const bool blendPass : {false, true}) {
+    for (const MaterialRange& range : model.mesh.ranges) {
+      const ObjMaterial& material = model.materialList[range.material];
+      if ((material.alphaMode == AlphaMode::kBlend) != blendPass) continue;
+      DrawMaterialRange(model, range, material);
+    }
+  }
+  glDisable(GL_COLOR_MATERIAL);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_ALPHA_TEST);
+  glDisable(GL_BLEND);
+  AdditiveBlendFunc();  // the font's, as SetUpViewerGL left it
+  glDepthMask(GL_TRUE);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+  LightingOn();
   if (display.wireframe) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     LightingOff();

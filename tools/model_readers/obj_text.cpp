@@ -1,5 +1,5 @@
 // Lexing shared by the OBJ and MTL readers.
-#include "tools/obj2model/obj_text.h"
+#include "tools/model_readers/obj_text.h"
 
 #include <charconv>
 #include <cstdint>
@@ -108,4 +108,14 @@ std::string ObjBaseName(const std::string& path) {
 bool IsAbsoluteObjPath(const std::string& path) {
   return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
          (path.size() > 1 && path[1] == ':');
+}
+
+std::string PrintableText(std::string_view text, size_t most) {
+  std::string out;
+  for (size_t i = 0; i < text.size() && i < most; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+  }
+  if (text.size() > most) out += "...";
+  return out;
 }

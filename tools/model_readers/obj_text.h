@@ -10,6 +10,11 @@ inline bool IsObjSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// `text` as it may be quoted in a message: printable ASCII only (anything else as "?"),
+// cut to `most` characters with "..." after, so a binary file read as text cannot scramble
+// a terminal.
+std::string PrintableText(std::string_view text, size_t most = 24);
+
 // The words of one line, up to a "#" that starts a comment.
 void SplitObjWords(std::string_view line, std::vector<std::string_view>* words);
 // The words from `from` on, joined by single spaces.

@@ -1,7 +1,7 @@
 // OBJ reading. The statements of nearly every line (v, vt, vn, f) are read straight off
 // the text, word by word, since a large model has millions of them; the rest go through
 // the general word list.
-#include "tools/obj2model/obj_reader.h"
+#include "tools/model_readers/obj_reader.h"
 
 #include <cstring>
 #include <fstream>
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "tools/obj2model/obj_text.h"
+#include "tools/model_readers/obj_text.h"
 
 namespace {
 
@@ -63,6 +63,7 @@ class Reader {
     if (noted_.insert(key).second) mesh_->notes.push_back(what);
   }
   void Note(const std::string& what) { Note(what, what); }
+  int unknownKinds_ = 0;  // kinds of statement not kept, each noted once
   std::string OnLine() const { return " (first on line " + std::to_string(line_) + ")"; }
 
   bool Line(std::string_view line);
@@ -164,7 +165,7 @@ bool Reader::Line(std::string_view line) {
       mesh_->normals.insert(mesh_->normals.end(), values, values + 3);
       return true;
     }
-    if (!bad.empty()) return Fail("bad number " + std::string(bad));
+    if (!bad.empty()) return Fail("bad number " + PrintableText(bad));
     if (keyword == "vt") {
       if (count < 1) return Fail("a texture coordinate needs u");
       mesh_->uvs.insert(mesh_->uvs.end(), values, values + 2);
@@ -269,7 +270,7 @@ bool Reader::Corner(std::string_view word, ObjCorner* corner) {
   size_t part = 0, from = 0;
   for (size_t i = 0; i < word.size(); ++i) {
     if (word[i] != '/') continue;
-    if (part == 2) return Fail("bad normal number in " + std::string(word));
+    if (part == 2) return Fail("bad normal number in " + PrintableText(word));
     parts[part++] = word.substr(from, i - from);
     from = i + 1;
   }
@@ -283,10 +284,10 @@ bool Reader::Corner(std::string_view word, ObjCorner* corner) {
     if (parts[i].empty() && i > 0) continue;  // "v//n", "v/t/", "v/", "v"
     int64_t raw = 0;
     if (!ParseIndex(parts[i], &raw)) {
-      return Fail(std::string("bad ") + kWhat[i] + " number in " + std::string(word));
+      return Fail(std::string("bad ") + kWhat[i] + " number in " + PrintableText(word));
     }
     if (raw == 0) {
-      return Fail("face names " + std::string(kWhat[i]) + " 0 in " + std::string(word) +
+      return Fail("face names " + std::string(kWhat[i]) + " 0 in " + PrintableText(word) +
                   ": OBJ numbers from 1");
     }
     const int64_t count = static_cast<int64_t>(counts[i]);
@@ -332,8 +333,13 @@ bool Reader::Statement(const std::vector<std::string_view>& w) {
   } else if (keyword == "usemap" || keyword == "maplib") {
     Note("usemap/maplib texture maps are not kept (materials' map_Kd are)");
   } else {
-    Note("statement " + std::string(keyword),
-         "statements '" + std::string(keyword) + "' are not kept" + OnLine());
+    // A file that is not OBJ at all would otherwise give a note a line.
+    if (noted_.count("statement " + std::string(keyword)) == 0 && ++unknownKinds_ > 8) {
+      Note("more statements are not kept");
+    } else {
+      Note("statement " + std::string(keyword),
+           "statements '" + PrintableText(keyword) + "' are not kept" + OnLine());
+    }
   }
   return true;
 }

@@ -1,11 +1,11 @@
 // MTL reading: newmtl, the colours the viewer lights with, and map_Kd.
-#include "tools/obj2model/mtl_reader.h"
+#include "tools/model_readers/mtl_reader.h"
 
 #include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "tools/obj2model/obj_text.h"
+#include "tools/model_readers/obj_text.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ void ReadMtlText(const std::string& text, const std::string& folder,
       findings->otherMaps = true;
     } else if (key == "Kd") {
       findings->colours = true;
-      ReadColour(w, current->diffuse);
+      current->diffuseGiven = ReadColour(w, current->diffuse) || current->diffuseGiven;
     } else if (key == "Ks") {
       findings->colours = true;
       ReadColour(w, current->specular);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/obj2model/mtl_reader.h"
+#include "tools/model_readers/mtl_reader.h"
 
 // Reads a file the OBJ names (an MTL file, by the name as written there, "\" already read
 // as a folder separator); false when the file cannot be read.
@@ -29,6 +29,8 @@ struct ObjMesh {
   std::vector<float> positions;           // x, y, z a vertex
   std::vector<float> uvs;                 // u, v
   std::vector<float> normals;             // x, y, z, as the file gives them
+  std::vector<uint8_t> colors;            // r, g, b, a per position; empty when the file has
+                                          // none (PLY, STL and glTF files carry them)
   std::vector<ObjCorner> corners;         // the faces' corners, face after face
   std::vector<uint32_t> faceEnds;         // per face: where its corners end in `corners`
   std::vector<int32_t> materials;         // per face: a number into materialList

@@ -3,10 +3,25 @@
 // folder separator).
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
-// One material as the OBJ's faces are drawn with it. Without an MTL entry: plain white.
+// How a material's alpha (its colour's and its picture's) is drawn.
+enum class AlphaMode : uint8_t {
+  kOpaque,  // alpha is ignored (OBJ pictures with see-through texels are still alpha-tested)
+  kMask,    // fragments below `alphaCutoff` are left out
+  kBlend,   // blended over what is behind, after the opaque materials
+};
+
+// Texture wrap modes as GL numbers them (GL_REPEAT, GL_CLAMP_TO_EDGE, GL_MIRRORED_REPEAT).
+constexpr int kWrapRepeat = 0x2901;
+constexpr int kWrapClampToEdge = 0x812F;
+constexpr int kWrapMirroredRepeat = 0x8370;
+
+// One material as the model's faces are drawn with it. Without an MTL entry: plain white.
+// The readers of the other formats fill the same fields (glTF's base colour as `diffuse`).
 struct ObjMaterial {
   std::string name;
   int firstLine = 0;     // line of its first usemtl; 0 for faces before any
@@ -17,6 +32,16 @@ struct ObjMaterial {
   float diffuse[3] = {0.8f, 0.8f, 0.8f};   // Kd
   float specular[3] = {0.0f, 0.0f, 0.0f};  // Ks
   float shininess = 0.0f;                  // Ns, 0 to 1000 as MTL files count it
+  bool diffuseGiven = false;               // Kd was written (else a picture shows unscaled)
+  // The picture's encoded bytes when the model file carries it (a GLB chunk, a data URI);
+  // `texture` then only names it for messages.
+  std::shared_ptr<const std::string> textureBytes;
+  int wrapS = kWrapRepeat, wrapT = kWrapRepeat;
+  float alpha = 1.0f;  // the colour's opacity
+  AlphaMode alphaMode = AlphaMode::kOpaque;
+  float alphaCutoff = 0.5f;
+  bool doubleSided = true;  // false: back faces are culled
+  bool unlit = false;       // drawn in its colours without lighting
 };
 
 // What an MTL text held beyond what materials keep here.
