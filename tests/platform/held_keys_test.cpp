@@ -1,0 +1,91 @@
+// Touch drags and gamepads as held keys: which keys a pad or a drag holds, and the key
+// messages the merged sources make.
+#include "platform/held_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::vector<std::pair<uint32_t, uint8_t>> posted;
+void Record(uint32_t message, uint8_t vk) {
+  posted.push_back({message, vk});
+}
+
+TEST(PadHeldKeys, DpadStickAndButtonsAreTheShowsKeys) {
+  PadInput pad;
+  EXPECT_EQ(PadHeldKeys(pad), 0u);
+  pad.dpadLeft = pad.dpadUp = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHoldLeft | kHoldUp);
+  pad = PadInput();
+  pad.dpadRight = pad.dpadDown = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHoldRight | kHoldDown);
+  pad = PadInput();
+  pad.a = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHold1);
+  pad.a = false, pad.b = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHold2);
+  pad.b = false, pad.x = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHold3);
+  pad.x = false, pad.back = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHoldEscape);
+  pad.back = false, pad.start = true;
+  EXPECT_EQ(PadHeldKeys(pad), kHoldEscape);
+}
+
+TEST(PadHeldKeys, StickHasADeadZoneAndUpWalksForward) {
+  PadInput pad;
+  pad.stickX = 0.3f, pad.stickY = -0.3f;  // a worn stick at rest
+  EXPECT_EQ(PadHeldKeys(pad), 0u);
+  pad.stickX = 0.9f;
+  EXPECT_EQ(PadHeldKeys(pad), kHoldRight);
+  pad.stickX = -0.9f, pad.stickY = -0.9f;  // pushed up and left: y runs downwards
+  EXPECT_EQ(PadHeldKeys(pad), kHoldLeft | kHoldUp);
+  pad.stickX = 0.0f, pad.stickY = 1.0f;
+  EXPECT_EQ(PadHeldKeys(pad), kHoldDown);
+}
+
+TEST(DragHeldKeys, TheSideTheFingerIsOffTo) {
+  EXPECT_EQ(DragHeldKeys(0, 0), 0u);
+  EXPECT_EQ(DragHeldKeys(kDragThreshold - 1, 0), 0u);  // a tap's jitter steers nothing
+  EXPECT_EQ(DragHeldKeys(40, 0), kHoldRight);
+  EXPECT_EQ(DragHeldKeys(-40, 5), kHoldLeft);
+  EXPECT_EQ(DragHeldKeys(0, -40), kHoldUp);  // pushed up the screen: forward
+  EXPECT_EQ(DragHeldKeys(3, 40), kHoldDown);
+  // Mostly sideways: turns without walking; diagonal: both.
+  EXPECT_EQ(DragHeldKeys(100, 30), kHoldRight);
+  EXPECT_EQ(DragHeldKeys(-60, -60), kHoldLeft | kHoldUp);
+}
+
+TEST(HeldKeys, MessagesOnlyWhenTheFirstTakesAndTheLastLetsGo) {
+  posted.clear();
+  HeldKeys keys;
+  keys.Set(0, kHoldRight, Record);
+  keys.Set(1, kHoldRight | kHold2, Record);  // a pad holds Right as well
+  keys.Set(0, 0, Record);                    // the finger lifts: the pad still holds it
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0], std::make_pair(kWmKeyDown, kVkRight));
+  EXPECT_EQ(posted[1], std::make_pair(kWmKeyDown, kVk2));
+  keys.ReleaseAll(Record);
+  ASSERT_EQ(posted.size(), 4u);
+  EXPECT_EQ(posted[2], std::make_pair(kWmKeyUp, kVkRight));
+  EXPECT_EQ(posted[3], std::make_pair(kWmKeyUp, kVk2));
+  EXPECT_EQ(keys.Held(), 0u);
+}
+
+TEST(HeldKeys, ATapIsADownAndAnUpAndStrangeSourcesAreIgnored) {
+  posted.clear();
+  HeldKeys keys;
+  keys.Set(2, kHoldEscape, Record);
+  keys.Set(2, 0, Record);
+  keys.Set(HeldKeys::kSources, kHold1, Record);
+  keys.Set(-1, kHold1, Record);
+  keys.Set(3, 1u << kHeldKeyCount, Record);  // no key of the show
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0], std::make_pair(kWmKeyDown, kVkEscape));
+  EXPECT_EQ(posted[1], std::make_pair(kWmKeyUp, kVkEscape));
+}
+
+}  // namespace
