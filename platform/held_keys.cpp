@@ -16,6 +16,23 @@ uint32_t PadHeldKeys(const PadInput& pad) {
   return held;
 }
 
+PadInput XInputPad(uint16_t buttons, int16_t thumbX, int16_t thumbY) {
+  // XINPUT_GAMEPAD_* bits (xinput.h), kept here so the mapping is tested on any system.
+  PadInput pad;
+  pad.dpadUp = (buttons & 0x0001) != 0;
+  pad.dpadDown = (buttons & 0x0002) != 0;
+  pad.dpadLeft = (buttons & 0x0004) != 0;
+  pad.dpadRight = (buttons & 0x0008) != 0;
+  pad.start = (buttons & 0x0010) != 0;
+  pad.back = (buttons & 0x0020) != 0;
+  pad.a = (buttons & 0x1000) != 0;
+  pad.b = (buttons & 0x2000) != 0;
+  pad.x = (buttons & 0x4000) != 0;
+  pad.stickX = thumbX < 0 ? thumbX / 32768.0f : thumbX / 32767.0f;
+  pad.stickY = thumbY < 0 ? -thumbY / 32768.0f : -thumbY / 32767.0f;
+  return pad;
+}
+
 uint32_t DragHeldKeys(float dx, float dy) {
   const float ax = std::fabs(dx), ay = std::fabs(dy);
   uint32_t held = 0;

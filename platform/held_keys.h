@@ -42,6 +42,10 @@ constexpr float kStickDeadZone = 0.35f;
 // 2 and 3, Back or Start as Escape.
 uint32_t PadHeldKeys(const PadInput& pad);
 
+// XInput's XINPUT_GAMEPAD: the wButtons bits, and the left stick with y upwards as XInput
+// has it.
+PadInput XInputPad(uint16_t buttons, int16_t thumbX, int16_t thumbY);
+
 // A finger this far (CSS pixels) from where it went down holds the arrow of that side.
 constexpr float kDragThreshold = 16.0f;
 

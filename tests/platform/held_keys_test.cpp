@@ -47,6 +47,19 @@ TEST(PadHeldKeys, StickHasADeadZoneAndUpWalksForward) {
   EXPECT_EQ(PadHeldKeys(pad), kHoldDown);
 }
 
+TEST(XInputPad, ButtonBitsAndAStickWhoseYPointsUp) {
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x0008 | 0x0001, 0, 0)), kHoldRight | kHoldUp);
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x0004 | 0x0002, 0, 0)), kHoldLeft | kHoldDown);
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x1000, 0, 0)), kHold1);
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x2000, 0, 0)), kHold2);
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x4000, 0, 0)), kHold3);
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x0010, 0, 0)), kHoldEscape);         // Start
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x0020, 0, 0)), kHoldEscape);         // Back
+  EXPECT_EQ(PadHeldKeys(XInputPad(0x8000 | 0x0100, 7849, -7849)), 0u);  // Y, a shoulder; rest
+  EXPECT_EQ(PadHeldKeys(XInputPad(0, -32768, 32767)), kHoldLeft | kHoldUp);
+  EXPECT_EQ(PadHeldKeys(XInputPad(0, 32767, -32768)), kHoldRight | kHoldDown);
+}
+
 TEST(DragHeldKeys, TheSideTheFingerIsOffTo) {
   EXPECT_EQ(DragHeldKeys(0, 0), 0u);
   EXPECT_EQ(DragHeldKeys(kDragThreshold - 1, 0), 0u);  // a tap's jitter steers nothing
