@@ -32,17 +32,22 @@ function fastModule() {
   return bytes;
 }
 
-// The canvas as RGB rows, top row first.
+// The canvas as RGB rows of the show's 800 x 600, top row first. Its drawing buffer
+// follows the canvas's size on the screen (in fullscreen, at a phone's pixel ratio):
+// other sizes are sampled to 800 x 600, nearest pixel, so that every frame compares.
 async function readCanvas(page) {
   const base64 = await page.evaluate(() => {
     const gl = Module.ctx;
     const w = gl.drawingBufferWidth, h = gl.drawingBufferHeight;
     const pixels = new Uint8Array(w * h * 4);
     gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
-    const rgb = new Uint8Array(w * h * 3);
-    for (let y = 0; y < h; ++y) {
-      for (let x = 0; x < w; ++x) {
-        const from = ((h - 1 - y) * w + x) * 4, to = (y * w + x) * 3;  // bottom row first
+    const [width, height] = [800, 600];
+    const rgb = new Uint8Array(width * height * 3);
+    for (let y = 0; y < height; ++y) {
+      const sy = Math.floor((y + 0.5) * h / height);
+      for (let x = 0; x < width; ++x) {
+        const sx = Math.floor((x + 0.5) * w / width);
+        const from = ((h - 1 - sy) * w + sx) * 4, to = (y * width + x) * 3;  // bottom row first
         rgb[to] = pixels[from];
         rgb[to + 1] = pixels[from + 1];
         rgb[to + 2] = pixels[from + 2];
