@@ -9,6 +9,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/held_keys.h"
 #include "platform/platform.h"
 
 // The GL framebuffer a window is made with: what a pixel format descriptor asks for.
@@ -70,6 +71,15 @@ uint8_t VirtualKey(SDL_Scancode scancode, SDL_Keycode keycode);
 // Appends the window-procedure messages an SDL event stands for (none, one or more) to
 // the state's queue.
 void TranslateEvent(const SDL_Event& event);
+
+// Queues one window-procedure message for the show's window.
+void QueueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Gamepads (sdl_gamepad.cpp): SDL's GameController subsystem with the mappings beside the
+// data folder; each pad's events become key messages. Closed with the window class.
+void OpenGamepads();
+void CloseGamepads();
+void TranslatePadEvent(const SDL_Event& event);
 
 // True when SDL runs on a driver without a screen that nobody asked for by name.
 bool InvisibleVideoDriver(const char* driver, const char* requested);

@@ -4,11 +4,7 @@
 
 namespace sdl_platform {
 
-namespace {
-
-std::string droppedFile;  // the last file dropped on the window
-
-void Queue(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+void QueueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   State& state = Get();
   Message m;
   m.window = state.window;
@@ -17,6 +13,10 @@ void Queue(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   m.lParam = lParam;
   state.queue.push_back(m);
 }
+
+namespace {
+
+std::string droppedFile;  // the last file dropped on the window
 
 bool Minimised() {
   const State& state = Get();
@@ -45,19 +45,19 @@ void TranslateKey(const SDL_KeyboardEvent& key) {
   if (key.type == SDL_KEYDOWN) {
     // Keys pressed with Alt held are system keys: the show's key table never sees them.
     if (altHeld) {
-      Queue(kWmSysKeyDown, vk, KeyParam(key, false));
+      QueueMessage(kWmSysKeyDown, vk, KeyParam(key, false));
     } else {
       state.keyDown[vk] = true;
-      Queue(kWmKeyDown, vk, KeyParam(key, false));
+      QueueMessage(kWmKeyDown, vk, KeyParam(key, false));
     }
   } else {
     // A key that went down as an ordinary key comes up as one, even when Alt was
     // pressed meanwhile, so no flag is left set with the key released.
     if (state.keyDown[vk]) {
       state.keyDown[vk] = false;
-      Queue(kWmKeyUp, vk, KeyParam(key, true));
+      QueueMessage(kWmKeyUp, vk, KeyParam(key, true));
     } else {
-      Queue(kWmSysKeyUp, vk, KeyParam(key, true));
+      QueueMessage(kWmSysKeyUp, vk, KeyParam(key, true));
     }
   }
 }
@@ -78,16 +78,16 @@ void TranslateMouse(const SDL_Event& event) {
   switch (event.type) {
     case SDL_MOUSEMOTION:
       if (!OurWindow(event.motion.windowID)) return;
-      Queue(kWmMouseMove, (event.motion.state & SDL_BUTTON_LMASK) ? kMkLButton : 0,
-            PointParam(event.motion.x, event.motion.y));
+      QueueMessage(kWmMouseMove, (event.motion.state & SDL_BUTTON_LMASK) ? kMkLButton : 0,
+                   PointParam(event.motion.x, event.motion.y));
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       if (!OurWindow(event.button.windowID) || event.button.button != SDL_BUTTON_LEFT) return;
       if (event.type == SDL_MOUSEBUTTONDOWN) {
-        Queue(kWmLButtonDown, kMkLButton, PointParam(event.button.x, event.button.y));
+        QueueMessage(kWmLButtonDown, kMkLButton, PointParam(event.button.x, event.button.y));
       } else {
-        Queue(kWmLButtonUp, 0, PointParam(event.button.x, event.button.y));
+        QueueMessage(kWmLButtonUp, 0, PointParam(event.button.x, event.button.y));
       }
       break;
     case SDL_MOUSEWHEEL: {
@@ -98,7 +98,7 @@ void TranslateMouse(const SDL_Event& event) {
       const uint32_t held = (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) ? 1u : 0u;
       int x = 0, y = 0;
       SDL_GetGlobalMouseState(&x, &y);
-      Queue(kWmMouseWheel, static_cast<uintptr_t>((turn << 16) | held), PointParam(x, y));
+      QueueMessage(kWmMouseWheel, static_cast<uintptr_t>((turn << 16) | held), PointParam(x, y));
       break;
     }
     default:
@@ -113,27 +113,27 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
   }
   switch (event.event) {
     case SDL_WINDOWEVENT_MINIMIZED:
-      Queue(kWmActivate, ActivateParam(kWaInactive, true), 0);
+      QueueMessage(kWmActivate, ActivateParam(kWaInactive, true), 0);
       break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-      Queue(kWmActivate, ActivateParam(kWaActive, false), 0);
+      QueueMessage(kWmActivate, ActivateParam(kWaActive, false), 0);
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-      Queue(kWmActivate, ActivateParam(kWaActive, Minimised()), 0);
+      QueueMessage(kWmActivate, ActivateParam(kWaActive, Minimised()), 0);
       break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-      Queue(kWmActivate, ActivateParam(kWaInactive, Minimised()), 0);
+      QueueMessage(kWmActivate, ActivateParam(kWaInactive, Minimised()), 0);
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
       // lParam: client width in the low word, height in the high word.
       const uint32_t w = static_cast<uint32_t>(event.data1) & 0xFFFFu;
       const uint32_t h = static_cast<uint32_t>(event.data2) & 0xFFFFu;
-      Queue(kWmSize, 0, static_cast<intptr_t>(w | (h << 16)));
+      QueueMessage(kWmSize, 0, static_cast<intptr_t>(w | (h << 16)));
       break;
     }
     case SDL_WINDOWEVENT_CLOSE:
-      Queue(kWmClose, 0, 0);
+      QueueMessage(kWmClose, 0, 0);
       break;
     default:
       break;
@@ -161,15 +161,22 @@ void TranslateEvent(const SDL_Event& event) {
       if (event.drop.file) {
         droppedFile = event.drop.file;
         SDL_free(event.drop.file);
-        Queue(kWmDropFiles, 0, 0);
+        QueueMessage(kWmDropFiles, 0, 0);
       }
+      break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      TranslatePadEvent(event);
       break;
     case SDL_QUIT:
       // A request to end from outside (a signal): the same as closing the window.
       if (Get().window) {
-        Queue(kWmClose, 0, 0);
+        QueueMessage(kWmClose, 0, 0);
       } else {
-        Queue(kWmQuit, 0, 0);
+        QueueMessage(kWmQuit, 0, 0);
       }
       break;
     default:

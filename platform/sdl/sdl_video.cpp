@@ -49,6 +49,7 @@ namespace {
 using sdl_platform::Get;
 
 void QuitVideo() {
+  sdl_platform::CloseGamepads();
   if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -101,6 +102,7 @@ bool PlatformRegisterClass(const char*, WindowProc proc) {
     }
     std::atexit(QuitVideo);  // restores the desktop mode even after an abnormal end
     sdl_platform::GuardDisplayConnection();
+    sdl_platform::OpenGamepads();  // a pad steers the show as well as the keyboard
   }
   SDL_DisableScreenSaver();
   SDL_ShowCursor(Get().cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);

@@ -5,6 +5,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <cstdio>
 #include <deque>
 
@@ -18,6 +19,8 @@ std::deque<Message> queue;
 int cursorCount = 0;
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
 bool eventsHooked = false;
+bool frameSampled = false;  // the gamepads and the canvas's size, since the last swap
+HeldKeys heldKeys;
 // Non-null stand-ins: the page has one window, one device context; never dereferenced.
 int windowToken = 0;
 int dcToken = 0;
@@ -47,10 +50,45 @@ void HookEvents() {
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
   emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
+  WebHookTouch();
   eventsHooked = true;
 }
 
+// The largest drawing buffer side: WebGL 1's guaranteed texture and viewport sizes go
+// beyond it on every phone, and more pixels than this no screen shows.
+constexpr double kMaxBufferSide = 4096.0;
+
+// The canvas's drawing buffer follows its size on the screen, in device pixels, so the
+// show is sharp at any devicePixelRatio and in either orientation; the show hears of a new
+// size as a window does, through WM_SIZE.
+void FitCanvas() {
+  double cssWidth = 0, cssHeight = 0;
+  if (emscripten_get_element_css_size("#canvas", &cssWidth, &cssHeight) !=
+          EMSCRIPTEN_RESULT_SUCCESS ||
+      cssWidth < 1 || cssHeight < 1) {
+    return;
+  }
+  double scale = emscripten_get_device_pixel_ratio();
+  if (!(scale > 0)) scale = 1;
+  scale = std::fmin(scale, kMaxBufferSide / std::fmax(cssWidth, cssHeight));
+  const int width = static_cast<int>(std::lround(cssWidth * scale));
+  const int height = static_cast<int>(std::lround(cssHeight * scale));
+  int shownWidth = 0, shownHeight = 0;
+  emscripten_get_canvas_element_size("#canvas", &shownWidth, &shownHeight);
+  if (width == shownWidth && height == shownHeight) return;
+  emscripten_set_canvas_element_size("#canvas", width, height);
+  WebPostMessage(kWmSize, 0, static_cast<intptr_t>(width | (height << 16)));
+}
+
 }  // namespace
+
+HeldKeys& WebHeldKeys() {
+  return heldKeys;
+}
+
+void WebPostKey(uint32_t message, uint8_t vk) {
+  WebPostMessage(message, vk, 0);
+}
 
 void WebPostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   Message m;
@@ -86,6 +124,7 @@ WindowHandle PlatformCreateWindow(const char*, const char* title, uint32_t, int 
 void PlatformShowWindow(WindowHandle) {}
 
 bool PlatformDestroyWindow(WindowHandle) {
+  heldKeys = HeldKeys();  // a next start begins with nothing held
   return true;
 }
 
@@ -107,6 +146,7 @@ bool PlatformSetPixelFormat(DeviceContext, int, const PixelFormatDescriptor*) {
 
 bool PlatformSwapBuffers(DeviceContext) {
   // The browser shows the canvas when the animation frame's callback returns.
+  frameSampled = false;
   return true;
 }
 
@@ -148,6 +188,12 @@ void* PlatformGetProcAddress(const char*) {
 }
 
 bool PlatformPeekMessage(Message* message) {
+  // Once a frame, before its messages: what has no events of its own.
+  if (!frameSampled && windowProc) {
+    frameSampled = true;
+    WebPollGamepads();
+    FitCanvas();
+  }
   if (queue.empty()) return false;
   *message = queue.front();
   queue.pop_front();

@@ -11,6 +11,7 @@
 #endif
 #include <windows.h>
 
+#include "platform/held_keys.h"
 #include "platform/platform.h"
 
 // The layer's handles are Win32's handles, each way: nothing is wrapped, only the type
@@ -36,5 +37,11 @@ WNDCLASSA WindowClass(const char* className);
 
 // The window procedure the layer registered through PlatformRegisterClass, null before.
 WindowProc RegisteredProc();
+
+// Gamepads through XInput (win32_gamepad.cpp). Their keys go to `window` (null: none,
+// and what was held is forgotten); sampled at most once between two frames shown.
+void SetGamepadWindow(HWND window);
+void SampleGamepads();
+void GamepadFrameShown();
 
 }  // namespace win32_platform

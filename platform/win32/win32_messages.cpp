@@ -23,6 +23,7 @@ bool SameMessage(const MSG& msg, const Message& message) {
 }  // namespace
 
 bool PlatformPeekMessage(Message* message) {
+  win32_platform::SampleGamepads();  // its keys join the queue before the frame's pass
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   lastPeeked = msg;

@@ -92,6 +92,7 @@ WindowHandle PlatformCreateWindow(const char* className, const char* title, uint
                                   int width, int height) {
   HWND window = CreateWindowExA(0, className, title, style, 0, 0, width, height, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
+  if (window) win32_platform::SetGamepadWindow(window);
   return Handle<WindowHandle>(window);
 }
 
@@ -102,6 +103,7 @@ void PlatformShowWindow(WindowHandle window) {
 }
 
 bool PlatformDestroyWindow(WindowHandle window) {
+  win32_platform::SetGamepadWindow(nullptr);
   return DestroyWindow(Handle<HWND>(window)) != 0;
 }
 
@@ -128,6 +130,7 @@ bool PlatformSetPixelFormat(DeviceContext dc, int format, const PixelFormatDescr
 }
 
 bool PlatformSwapBuffers(DeviceContext dc) {
+  win32_platform::GamepadFrameShown();
   return SwapBuffers(Handle<HDC>(dc)) != 0;
 }
 

@@ -32,17 +32,22 @@ function fastModule() {
   return bytes;
 }
 
-// The canvas as RGB rows, top row first.
+// The canvas as RGB rows of the show's 800 x 600, top row first. Its drawing buffer
+// follows the canvas's size on the screen (in fullscreen, at a phone's pixel ratio):
+// other sizes are sampled to 800 x 600, nearest pixel, so that every frame compares.
 async function readCanvas(page) {
   const base64 = await page.evaluate(() => {
     const gl = Module.ctx;
     const w = gl.drawingBufferWidth, h = gl.drawingBufferHeight;
     const pixels = new Uint8Array(w * h * 4);
     gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
-    const rgb = new Uint8Array(w * h * 3);
-    for (let y = 0; y < h; ++y) {
-      for (let x = 0; x < w; ++x) {
-        const from = ((h - 1 - y) * w + x) * 4, to = (y * w + x) * 3;  // bottom row first
+    const [width, height] = [800, 600];
+    const rgb = new Uint8Array(width * height * 3);
+    for (let y = 0; y < height; ++y) {
+      const sy = Math.floor((y + 0.5) * h / height);
+      for (let x = 0; x < width; ++x) {
+        const sx = Math.floor((x + 0.5) * w / width);
+        const from = ((h - 1 - sy) * w + sx) * 4, to = (y * width + x) * 3;  // bottom row first
         rgb[to] = pixels[from];
         rgb[to + 1] = pixels[from + 1];
         rgb[to + 2] = pixels[from + 2];
@@ -375,6 +380,183 @@ const kUnits = [
   {name: 'no AudioWorklet', variant: 'quick', host: 'lumivex.test', only: 'chromium', run: noAudioWorklet},
   {name: 'no sound server', variant: 'quick', only: 'firefox', withSound: false, run: noSoundServer},
 ];
+
+// ---- Touch screens and gamepads -------------------------------------------------------
+// Chromium's phone emulation (touch on, through puppeteer's touchscreen) and a scripted
+// navigator.getGamepads, each with the fast module. What a browser does with a real
+// finger or pad (Safari on iOS, a real pad) cannot be tried here.
+
+// A phone's screen, landscape; portrait swaps the sides.
+const kPhone = {width: 844, height: 390, deviceScaleFactor: 2, isMobile: true, hasTouch: true};
+
+// Before the page's own script: a Screen Wake Lock that logs what the page asks of it.
+function scriptWakeLock() {
+  const log = [];
+  window.wakeLockLog = log;
+  Object.defineProperty(navigator, 'wakeLock', {configurable: true, value: {
+    request: async (type) => {
+      log.push(`request ${type}`);
+      const listeners = [];
+      const sentinel = {type, released: false, addEventListener: (name, f) => listeners.push(f),
+        release: async () => {
+          if (sentinel.released) return;
+          sentinel.released = true;
+          log.push('release');
+          for (const f of listeners) f();
+        }};
+      return sentinel;
+    }}});
+}
+
+// Before the page's own script: one pad in the "standard" layout, steered from the test.
+function scriptGamepad() {
+  const pad = {id: 'scripted pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+               axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}))};
+  window.scriptedPad = (button, down) => {
+    Object.assign(pad.buttons[button], {pressed: down, touched: down, value: down ? 1 : 0});
+    pad.timestamp = performance.now();
+  };
+  Object.defineProperty(navigator, 'getGamepads', {configurable: true, value: () => [pad, null, null, null]});
+}
+
+const rectOf = (page, selector) => page.$eval(selector, (e) => {
+  const r = e.getBoundingClientRect();
+  return {left: r.left, top: r.top, width: r.width, height: r.height, display: getComputedStyle(e).display};
+});
+const centre = (r) => [r.left + r.width / 2, r.top + r.height / 2];
+
+// The canvas at 4:3, as large as the screen allows and centred, its drawing buffer at the
+// device's pixel ratio once a frame has passed.
+async function checkFit(t, viewport, what) {
+  const {page} = t;
+  await sleep(700);
+  const r = await rectOf(page, '#canvas');
+  const buffer = await page.$eval('#canvas', (c) => [c.width, c.height]);
+  const width = Math.min(viewport.width, viewport.height * 4 / 3);
+  const fits = Math.abs(r.width - width) < 1 && Math.abs(r.height - width * 3 / 4) < 1 &&
+      Math.abs(r.left - (viewport.width - r.width) / 2) < 1 && Math.abs(r.top - (viewport.height - r.height) / 2) < 1;
+  const sharp = buffer[0] === Math.round(r.width * viewport.deviceScaleFactor) &&
+      buffer[1] === Math.round(r.height * viewport.deviceScaleFactor);
+  t.check(fits && sharp, `${what}: the canvas fills the screen at 4:3, ${r.width.toFixed(1)} x ` +
+          `${r.height.toFixed(1)} at ${r.left.toFixed(1)}, ${r.top.toFixed(1)}, drawn at ${buffer.join(' x ')}`);
+}
+
+// The frames of the gallery before and after `act`, and how much the stars alone change
+// meanwhile: `moved` says whether `act` changed far more than that.
+async function galleryChange(page, act) {
+  const before = await readCanvas(page);
+  await sleep(450);
+  const turning = strongShare(before, await readCanvas(page));
+  const start = await readCanvas(page);
+  await act();
+  const after = await readCanvas(page);
+  const share = strongShare(start, after);
+  return {moved: share > 2 * turning + 0.003, text: `${percent(share)} changed, the stars alone ${percent(turning)}`};
+}
+
+async function phone(t) {
+  const {page} = t;
+  t.step('the phone');
+  await page.evaluateOnNewDocument(scriptWakeLock);
+  await page.setViewport(kPhone);  // touch and mobile: puppeteer reloads the page
+  await waitPhase(page, 'ready', 60000);
+  const start = await rectOf(page, '#start-button');
+  const layout = await page.evaluate(() => document.documentElement.clientWidth);
+  t.check(layout === kPhone.width && start.height >= 44,
+          `laid out at the phone's width (${layout} px), the Start button a thumb's size (${start.width.toFixed(0)} x ${start.height.toFixed(0)})`);
+  t.step('the start tap');
+  await page.touchscreen.tap(...centre(start));
+  await waitPhase(page, 'intro', 30000);
+  t.check(true, 'the start tap starts the show');
+  await checkFit(t, kPhone, 'landscape');
+  const portrait = {...kPhone, width: kPhone.height, height: kPhone.width};
+  await page.setViewport(portrait);
+  await checkFit(t, portrait, 'portrait');
+  await page.setViewport(kPhone);
+  await checkFit(t, kPhone, 'landscape again');
+
+  t.step('the touch buttons');
+  const canvas = await rectOf(page, '#canvas');
+  const buttons = {};
+  for (const name of ['1', '2', '3', 'end']) buttons[name] = await rectOf(page, `#touch-key-${name}`);
+  const small = Object.entries(buttons).filter(([, r]) => r.display === 'none' || r.width < 44 || r.height < 44);
+  const [cx, cy] = centre(canvas);
+  const middle = Object.entries(buttons).filter(([, r]) =>
+    Math.abs(r.left + r.width / 2 - cx) < canvas.width / 4 && Math.abs(r.top + r.height / 2 - cy) < canvas.height / 4);
+  t.check(small.length === 0 && middle.length === 0,
+          `four buttons shown while playing, each a thumb's size, none over the canvas's middle ` +
+          `(${Object.entries(buttons).map(([n, r]) => `${n}: ${r.width}x${r.height} at ${r.left.toFixed(0)},${r.top.toFixed(0)}`).join('; ')})`);
+  t.check(await page.evaluate(() => lumivexWakeLock.sentinel !== null && wakeLockLog.join() === 'request screen'),
+          `the screen wake lock is held while the show plays (${await page.evaluate(() => wakeLockLog.join())})`);
+
+  t.step('the gallery by touch');
+  await waitPhase(page, 'gallery', 60000);
+  await sleep(500);
+  const tapButton = async (name) => {
+    await page.touchscreen.tap(...centre(buttons[name]));
+    await sleep(700);
+  };
+  const set2 = await galleryChange(page, () => tapButton('2'));
+  t.check(set2.moved, `the 2 button hangs the second set (${set2.text})`);
+  const set3 = await galleryChange(page, () => tapButton('3'));
+  t.check(set3.moved, `the 3 button takes the set down (${set3.text})`);
+  // Off to the left of where it went down, for a second: a held Left.
+  const turned = await galleryChange(page, async () => {
+    await page.touchscreen.touchStart(cx, cy);
+    for (let x = 1; x <= 4; ++x) await page.touchscreen.touchMove(cx - 30 * x, cy + 5);
+    await sleep(1000);
+    await page.touchscreen.touchEnd();
+    await sleep(300);
+  });
+  t.check(turned.moved, `a drag to the left turns the room (${turned.text})`);
+  const still = await page.evaluate(() => [window.scrollX, window.scrollY, visualViewport.scale,
+                                           visualViewport.offsetLeft, visualViewport.offsetTop]);
+  t.check(still.join() === '0,0,1,0,0', `the drag neither scrolls nor zooms the page (${still.join(', ')})`);
+  await page.screenshot({path: path.join(out, `page-phone-${t.name}.png`)});
+
+  t.step('the end button');
+  await tapButton('end');
+  await waitPhase(page, 'ended', 10000);
+  const hidden = await page.$eval('#touch-keys', (e) => getComputedStyle(e).display === 'none');
+  t.check(hidden, 'the end button ends the show, and the buttons go with it');
+  t.check(await page.evaluate(() => lumivexWakeLock.sentinel === null && wakeLockLog.join() === 'request screen,release'),
+          `the wake lock is released at the end (${await page.evaluate(() => wakeLockLog.join())})`);
+  t.check(t.said.problems.length === 0, `the console stays clean: fullscreen and the landscape lock ` +
+          `asked, granted or refused quietly (${t.said.problems.join('; ') || 'no error or warning'})`);
+}
+
+async function gamepadWithoutTouch(t) {
+  const {page} = t;
+  await page.evaluateOnNewDocument(scriptGamepad);
+  await page.reload();
+  await waitPhase(page, 'ready', 60000);
+  await clickStart(t);
+  const shown = await page.evaluate(() => ['#touch-keys', '#touch-surface'].map(
+    (s) => getComputedStyle(document.querySelector(s)).display).join() + ` ${navigator.maxTouchPoints}`);
+  t.check(shown === 'none,none 0', `a desktop without a touch screen shows no touch buttons (${shown})`);
+  t.step('the gallery by pad');
+  await waitPhase(page, 'gallery', 60000);
+  await sleep(500);
+  // The API keeps no events: a press must last over a frame to be seen.
+  const hold = async (button, ms) => {
+    await page.evaluate((b) => scriptedPad(b, true), button);
+    await sleep(ms);
+    await page.evaluate((b) => scriptedPad(b, false), button);
+    await sleep(300);
+  };
+  const set2 = await galleryChange(page, () => hold(1, 500));
+  t.check(set2.moved, `B hangs the second set (${set2.text})`);
+  const set3 = await galleryChange(page, () => hold(2, 500));
+  t.check(set3.moved, `X takes the set down (${set3.text})`);
+  const turned = await galleryChange(page, () => hold(15, 1000));
+  t.check(turned.moved, `d-pad Right turns the room (${turned.text})`);
+  t.step('Start');
+  await hold(9, 500);
+  await waitPhase(page, 'ended', 10000);
+  t.check(true, 'Start ends the show');
+}
+kUnits.push({name: 'a phone', variant: 'quick', only: 'chromium', run: phone},
+            {name: 'a gamepad without a touch screen', variant: 'quick', only: 'chromium', run: gamepadWithoutTouch});
 
 // Where the browser loses the page (lostPage), the unit says at which step and runs once
 // more, in a fresh browser if that one went away.
