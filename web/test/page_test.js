@@ -11,9 +11,9 @@
 // with its main thread slowed down 4 times and on an origin without AudioWorklet, Firefox
 // without a sound server. Last the page's loading in each browser: index.html opened from
 // its folder, and served with lumivex.wasm missing or corrupt, lumivex.js or the sound
-// worklet missing, each said on the page; the one-file page alone in a folder, from disk,
-// with sound and the tunnel, and each page's time to its start and its first frame. A
-// browser that is not installed is skipped, and said so.
+// worklet missing, each said on the page; the one-file page holding data/ byte for byte,
+// and alone in a folder, from disk, with sound and the tunnel; each page's time to its
+// start and its first frame. A browser that is not installed is skipped, and said so.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -455,6 +455,20 @@ async function oneFilePage(t, servedUrl, oneFileUrl) {
   await escape(t);
 }
 
+// The one-file page holds exactly the bytes of data/ as they are now: one written before
+// the data folder last changed is stale (make web writes it again).
+function oneFileData() {
+  const page = fs.readFileSync(path.join(root, 'lumivex.html'), 'latin1');
+  const held = new Map([...page.matchAll(/<script type="application\/octet-stream" data-file="data\/([^"]+)">([^<]*)</g)]
+    .map(([, file, base64]) => [file.replace(/&quot;/g, '"').replace(/&amp;/g, '&'), Buffer.from(base64, 'base64')]));
+  const files = fs.readdirSync(path.join(root, 'data'));
+  const differ = files.filter((file) => !held.has(file) || !held.get(file).equals(fs.readFileSync(path.join(root, 'data', file))));
+  const ok = differ.length === 0 && held.size === files.length;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} lumivex.html holds the ${files.length} files of data/ byte for byte ` +
+              `(${held.size} held${differ.length ? ', differing or missing: ' + differ.join(', ') : ''})`);
+  if (!ok) ++failures;
+}
+
 async function loadingUnits(name, server, shared) {
   const alone = fs.mkdtempSync(path.join(require('os').tmpdir(), 'lumivex-one-file-'));
   fs.copyFileSync(path.join(root, 'lumivex.html'), path.join(alone, 'lumivex.html'));
@@ -552,6 +566,7 @@ async function main() {
     broken: {replaced: {'lumivex.xm': Buffer.from('not a module '.repeat(64))}},
     ...kLoadVariants,
   });
+  oneFileData();
   const ran = [];
   // LUMIVEX_WEB_BROWSERS=firefox runs one of them.
   for (const name of (process.env.LUMIVEX_WEB_BROWSERS || 'chromium,firefox').split(',')) {
