@@ -99,7 +99,8 @@ test-package: package configure
 # The show in a browser: build-web/ holds index.html, lumivex.js, lumivex.wasm, the sound
 # worklet lumivex-sound.js, the icon lumivex.png (the packages' own, painted by the native
 # make-icon) and data/: a static folder any web server serves as it is (emscripten and
-# its libraries first).
+# its libraries first). lumivex.html is the one-file page, all of these in one file that
+# plays from disk (web/one_file.js).
 WEB_ENV = NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch
 web: configure
 	@bash scripts/install-web-deps
@@ -114,7 +115,8 @@ web: configure
 	cp $(WEB_BUILD)/obj/icons/64x64/apps/lumivex.png $(WEB_BUILD)/lumivex.png
 	cp web/index.html web/lumivex-sound.js $(WEB_BUILD)/obj/lumivex.js $(WEB_BUILD)/obj/lumivex.wasm $(WEB_BUILD)/
 	cp data/*.jpg data/*.xm $(WEB_BUILD)/data/
-	@ls -l $(WEB_BUILD)/index.html $(WEB_BUILD)/lumivex.js $(WEB_BUILD)/lumivex.wasm
+	node web/one_file.js $(WEB_BUILD)
+	@ls -l $(WEB_BUILD)/index.html $(WEB_BUILD)/lumivex.js $(WEB_BUILD)/lumivex.wasm $(WEB_BUILD)/lumivex.html
 
 serve-web: web
 	@echo "serve-web: http://127.0.0.1:8800/ (Ctrl+C stops)"

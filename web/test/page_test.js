@@ -9,10 +9,15 @@
 // while the music goes on, then the gallery, its keys tapped and held, and a second start
 // that begins it afresh; a broken module reported. Then what one browser allows: Chromium
 // with its main thread slowed down 4 times and on an origin without AudioWorklet, Firefox
-// without a sound server. A browser that is not installed is skipped, and said so.
+// without a sound server. Last the page's loading in each browser: index.html opened from
+// its folder, and served with lumivex.wasm missing or corrupt, lumivex.js or the sound
+// worklet missing, each said on the page; the one-file page holding data/ byte for byte,
+// and alone in a folder, from disk, with sound and the tunnel; each page's time to its
+// start and its first frame. A browser that is not installed is skipped, and said so.
 'use strict';
 const fs = require('fs');
 const path = require('path');
+const {pathToFileURL} = require('url');
 const {closeBrowser, launch, lostPage, missing, openPage, serve, sleep} = require('./browsers');
 
 const root = path.resolve(process.argv[2] || 'build-web');
@@ -371,6 +376,148 @@ async function noSoundServer(t) {
   t.check(true, 'Escape ends it');
 }
 
+// The page's loading: what does not load is said in place of the start button; the
+// one-file page (lumivex.html) plays from disk. Each case has its own page in the
+// units' browser.
+const kLoadVariants = {
+  nowasm: {hidden: new Set(['lumivex.wasm'])},
+  badwasm: {replaced: {'lumivex.wasm': Buffer.from('\0asm\x01\0\0\0' + 'damaged '.repeat(64))}},
+  nojs: {hidden: new Set(['lumivex.js'])},
+  nosound: {hidden: new Set(['lumivex-sound.js'])},
+};
+const kSaidWithin = 5000;  // ms from opening a page that cannot load to its message
+
+// A page that cannot load: the message within kSaidWithin, the start button no longer
+// "Loading", the console saying it once and nothing thrown.
+async function loadFailure(t, url, expected, link) {
+  const page = t.page = await t.browser.newPage();
+  const ours = [], thrown = [];
+  page.on('console', (message) => { if (/^Lumivex could not load/.test(message.text())) ours.push(message.text()); });
+  page.on('pageerror', (error) => thrown.push(String(error)));
+  await page.setViewport({width: 800, height: 600});
+  const opened = Date.now();
+  await page.goto(url);
+  await until(page, () => !document.getElementById('load-error').hidden, kSaidWithin - (Date.now() - opened));
+  const waited = Date.now() - opened;
+  await sleep(1000);  // anything said again comes now
+  const [text, button, disabled, href] = await page.evaluate(() => {
+    const a = document.querySelector('#load-error a');
+    return [document.getElementById('load-error').textContent, document.getElementById('start-button').textContent,
+            document.getElementById('start-button').disabled, a ? a.href : null];
+  });
+  t.check(expected.test(text) && button !== 'Loading' && disabled,
+          `the page says it within ${waited} ms of opening (at most ${kSaidWithin}): "${text}" (button "${button}")`);
+  t.check(ours.length === 1 && thrown.length === 0,
+          `the console says it once (${ours.length} times) and nothing is thrown (${thrown.join('; ') || 'nothing'})`);
+  if (link) {
+    t.check(/make serve-web/.test(text) && /python3 -m http\.server/.test(text) && href === link,
+            `it says how to serve it, and links the one-file page (${href})`);
+  }
+  return page;
+}
+
+// The served page, then the one-file page from a folder of its own, in the same browser:
+// each one's time to the start offered and from the click to the first frame; the one-file
+// page's click starting the show with sound, and the music sought to the tunnel.
+async function oneFilePage(t, servedUrl, oneFileUrl) {
+  const times = [];
+  for (const [which, url] of [['served page', servedUrl], ['one-file page', oneFileUrl]]) {
+    t.step(`opening the ${which}`);
+    Object.assign(t, await openPage(t.browser, url));
+    await t.page.evaluate(() => {
+      const frame = Module._lumivex_frame;
+      Module._lumivex_frame = () => {
+        if (window.firstFrameAt === undefined) window.firstFrameAt = performance.now();
+        return frame();
+      };
+      document.getElementById('start-button').addEventListener('click', () => {
+        window.clickAt = performance.now();
+      }, {capture: true});
+    });
+    await clickStart(t);
+    const [ready, click, first] = await t.page.evaluate(() => [lumivexLoad.readyAt, clickAt, firstFrameAt]);
+    times.push(`${which}: start offered ${ready.toFixed(0)} ms after opening, first frame ` +
+               `${(first - click).toFixed(0)} ms after the click`);
+    if (which === 'served page') await t.page.close();
+  }
+  console.log(`     (${t.name}: ${times.join('; ')})`);
+  await checkSoundStarted(t, 'from disk');
+  t.check(t.said.problems.length === 0,
+          `its console stays clean, nothing read beside it (${t.said.problems.join('; ') || 'no error, warning or failed request'})`);
+  t.step('the one-file page: seeking the tunnel');
+  const logo = await readCanvas(t.page);
+  await t.page.evaluate(() => {
+    window.holdTunnel = setInterval(() => { if (Module._lumivex_music_order() !== 2) Module._lumivex_seek(2); }, 50);
+  });
+  await until(t.page, () => Module._lumivex_music_order() === 2, 10000);
+  await sleep(1500);
+  const tunnel = await readCanvas(t.page);
+  await t.page.evaluate(() => clearInterval(window.holdTunnel));
+  writePpm(`one-file-tunnel-${t.name}.ppm`, tunnel);
+  t.check(strongShare(logo, tunnel) > 0.25 && litPixels(tunnel) > 800 * 600 / 4,
+          `sought to order 2, it plays the tunnel (${percent(strongShare(logo, tunnel))} of the logo changed, ` +
+          `${litPixels(tunnel)} lit pixels)`);
+  await escape(t);
+}
+
+// The one-file page holds exactly the bytes of data/ as they are now: one written before
+// the data folder last changed is stale (make web writes it again).
+function oneFileData() {
+  const page = fs.readFileSync(path.join(root, 'lumivex.html'), 'latin1');
+  const held = new Map([...page.matchAll(/<script type="application\/octet-stream" data-file="data\/([^"]+)">([^<]*)</g)]
+    .map(([, file, base64]) => [file.replace(/&quot;/g, '"').replace(/&amp;/g, '&'), Buffer.from(base64, 'base64')]));
+  const files = fs.readdirSync(path.join(root, 'data'));
+  const differ = files.filter((file) => !held.has(file) || !held.get(file).equals(fs.readFileSync(path.join(root, 'data', file))));
+  const ok = differ.length === 0 && held.size === files.length;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} lumivex.html holds the ${files.length} files of data/ byte for byte ` +
+              `(${held.size} held${differ.length ? ', differing or missing: ' + differ.join(', ') : ''})`);
+  if (!ok) ++failures;
+}
+
+async function loadingUnits(name, server, shared) {
+  const alone = fs.mkdtempSync(path.join(require('os').tmpdir(), 'lumivex-one-file-'));
+  fs.copyFileSync(path.join(root, 'lumivex.html'), path.join(alone, 'lumivex.html'));
+  const oneFile = pathToFileURL(path.join(alone, 'lumivex.html')).href;
+  const units = [
+    ['index.html from a folder', (t) => loadFailure(t, pathToFileURL(path.join(root, 'index.html')).href,
+                                                    /opened from a file/, pathToFileURL(path.join(root, 'lumivex.html')).href)],
+    ['lumivex.wasm missing', (t) => loadFailure(t, server.url('nowasm'), /lumivex\.wasm did not load \(404/)],
+    ['a corrupt lumivex.wasm', (t) => loadFailure(t, server.url('badwasm'), /lumivex\.wasm is damaged \(CompileError/)],
+    ['lumivex.js missing', (t) => loadFailure(t, server.url('nojs'), /lumivex\.js did not load \(404/)],
+    ['the sound worklet missing', (t) => loadFailure(t, server.url('nosound'), /lumivex-sound\.js did not load \(404/)],
+    ['the one-file page from disk', (t) => oneFilePage(t, server.url(), oneFile)],
+  ];
+  for (const [what, run] of units) {
+    for (let attempt = 1; attempt <= 2; ++attempt) {
+      const before = failures;
+      const t = {name, server, soundPath: 'worklet', current: 'opening the page'};
+      t.step = (step) => { t.current = step; };
+      t.check = (ok, text) => {
+        console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}: ${what}: ${text}`);
+        if (!ok) ++failures;
+      };
+      try {
+        t.browser = await shared.get();
+        await run(t);
+        if (what === 'index.html from a folder') await t.page.screenshot({path: path.join(out, `page-from-a-folder-${name}.png`)});
+        break;
+      } catch (error) {
+        const lost = lostPage(error);
+        console.log(`     ${name}: "${what}" ${lost ? 'lost the page' : 'failed'} at ${t.current}: ${error.message}`);
+        if (!lost || attempt === 2) {
+          ++failures;
+          break;
+        }
+        failures = before;
+        await shared.reset();
+      } finally {
+        if (t.page) await t.page.close().catch(() => {});
+      }
+    }
+  }
+  fs.rmSync(alone, {recursive: true, force: true});
+}
+
 // Each unit has its own page (and, with withSound false, its own browser).
 const kUnits = [
   {name: 'the whole show', variant: '', run: wholeShow},
@@ -599,7 +746,9 @@ async function main() {
     fast: {hidden: new Set([kMissingPicture]), replaced: {'lumivex.xm': fastModule()}},
     quick: {replaced: {'lumivex.xm': fastModule()}},
     broken: {replaced: {'lumivex.xm': Buffer.from('not a module '.repeat(64))}},
+    ...kLoadVariants,
   });
+  oneFileData();
   const ran = [];
   // LUMIVEX_WEB_BROWSERS=firefox runs one of them.
   for (const name of (process.env.LUMIVEX_WEB_BROWSERS || 'chromium,firefox').split(',')) {
@@ -620,6 +769,7 @@ async function main() {
       },
     };
     for (const unit of kUnits) if (!unit.only || unit.only === name) await runUnit(name, unit, server, shared);
+    await loadingUnits(name, server, shared);
     await shared.reset();
     ran.push(`${name} ${failures === first ? 'passed' : 'FAILED'} in ${((Date.now() - began) / 1000).toFixed(0)} s`);
   }
