@@ -15,7 +15,7 @@
 const {execFileSync} = require('child_process');
 const fs = require('fs');
 const path = require('path');
-const {closeBrowser, launch, lostPage, missing, openPage, serve, sleep} = require('../../web/test/browsers');
+const {closeBrowser, diagnose, finish, launch, missing, openPage, serve, sleep} = require('../../web/test/browsers');
 
 const root = path.resolve(process.argv[2] || 'build-web');
 const framesBench = process.argv[3];
@@ -59,13 +59,19 @@ async function measure(page) {
 
 async function runBrowser(name, server) {
   const browser = await launch(name, {firefoxPrefs: kFirefoxPrefs});
+  const opened = async (url) => {
+    const page = await openPage(browser, url);
+    if (!page.ready) throw new Error(`${name}: ${url} never said "ready"`);
+    return page;
+  };
+  let page = null;
   try {
-    const floorPage = (await openPage(browser, server.url() + 'floor.html')).page;
+    const floorPage = (await opened(server.url() + 'floor.html')).page;
     await floorPage.click('#start-button');
     const floor = await measure(floorPage);
     await floorPage.close();
 
-    const {page} = await openPage(browser, server.url());
+    ({page} = await opened(server.url()));
     await page.click('#start-button');
     await page.waitForFunction(() => lumivexAudio.played > 0, {timeout: 10000, polling: 100}).catch(async () => {
       const state = await page.evaluate(() => JSON.stringify([lumivexAudio.context && lumivexAudio.context.state,
@@ -96,6 +102,9 @@ async function runBrowser(name, server) {
               silent: a.silentBuffers, audioMsPerSecond: a.renderMs / (a.played / a.rate)};
     });
     return {floor, scenes, ...info, version: await browser.version()};
+  } catch (error) {
+    error.loss = await diagnose(browser, page, error);
+    throw error;
   } finally {
     await closeBrowser(browser);
   }
@@ -121,14 +130,18 @@ async function main() {
       console.log(`${name}: not run, ${why}`);
       continue;
     }
-    // A browser that loses the page is measured once more, afresh.
+    // Where the driver lost a browser that still ran, the browser is measured once more,
+    // afresh; a browser that died or a page that hung ends the benchmark, saying so.
     results[name] = await runBrowser(name, server).catch((error) => {
-      if (!lostPage(error)) throw error;
-      console.log(`${name}: lost the page (${error.message}); once more`);
+      const loss = error.loss || {retry: false, evidence: []};
+      for (const line of loss.evidence) console.log(`${name}: ${line}`);
+      if (!loss.retry) throw error;
+      console.log(`${name}: ${error.message}; once more`);
       return runBrowser(name, server);
     });
   }
   server.close();
+  finish();
 
   const f = (n, width, digits = 2) => (n === undefined ? '-' : n.toFixed(digits)).padStart(width);
   console.log(`Cost: main-thread ms per frame in the page's frame callback (median, 90th percentile); ` +

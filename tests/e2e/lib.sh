@@ -25,13 +25,8 @@ show_pictures() { "$MAKE_PICTURES" --list | cut -d' ' -f1; }
 skip_without_x() {
   local tool
   for tool in Xvfb xdotool xwininfo xprop import; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-      echo "************************************************************" >&2
-      echo "SKIPPED: $tool is not installed; the end-to-end tests need" >&2
-      echo "xvfb, xdotool, x11-utils and imagemagick (scripts/install-deps)." >&2
-      echo "************************************************************" >&2
-      exit 77
-    fi
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed; the end-to-end tests need" \
+      "xvfb, xdotool, x11-utils and imagemagick (scripts/install-deps)."
   done
 }
 
@@ -42,10 +37,7 @@ start_x() {
 }
 
 start_window_manager() {
-  command -v openbox >/dev/null 2>&1 || {
-    echo "SKIPPED: openbox is not installed" >&2
-    exit 77
-  }
+  command -v openbox >/dev/null 2>&1 || skip "openbox is not installed (scripts/install-deps)"
   openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
   PIDS+=($!)
   sleep 1

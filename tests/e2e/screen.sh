@@ -47,12 +47,18 @@ difference() {
 # brightness GEOMETRY A: the mean grey level of a region (0..1).
 brightness() { convert "$WORK/$2.png[$1]" -colorspace gray -format '%[fx:mean]' info:; }
 
-# check EXPRESSION NAME=VALUE...: an awk condition on the figures given.
+# check EXPRESSION NAME=VALUE...: an awk condition on the figures given. Each must be a
+# number: a tool's message in place of a figure (compare: unable to open ...) fails the
+# script, since awk would compare it as a string and might well say yes.
 check() {
   local condition=$1 assignment
   local arguments=()
   shift
-  for assignment in "$@"; do arguments+=(-v "$assignment"); done
+  for assignment in "$@"; do
+    [[ ${assignment#*=} =~ ^[-+]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][-+]?[0-9]+)?$ ]] ||
+      fail "not a number for $condition: ${assignment%%=*}=\"${assignment#*=}\""
+    arguments+=(-v "$assignment")
+  done
   awk "${arguments[@]}" "BEGIN { exit !($condition) }" </dev/null
 }
 

@@ -9,13 +9,6 @@ PACKAGE_TESTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$PACKAGE_TESTS/../e2e/lib.sh" "$PACKAGE_TESTS/lumivex" || exit 1
 LOGO_SHOT="$PACKAGE_TESTS/../../docs/screens/logo.png"
 
-# skip WHY: exit 77 (CTest's skip) with the reason where nobody can miss it.
-skip() {
-  printf '%s\nSKIPPED: %s\n%s\n' "${SKIP_RULE:=************************************************}" \
-    "$*" "$SKIP_RULE" >&2
-  exit 77
-}
-
 need_tools() {
   local tool
   for tool in "$@"; do

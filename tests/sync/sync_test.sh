@@ -30,10 +30,7 @@ ORDER_SECONDS=0.96 # 16 rows of 60 ms
 LOST_EARLY_MS=17
 LOST_LATE_MS=50
 
-command -v pulseaudio >/dev/null 2>&1 || {
-  echo "SKIPPED: pulseaudio is not installed (scripts/install-deps)" >&2
-  exit 77
-}
+command -v pulseaudio >/dev/null 2>&1 || skip "pulseaudio is not installed (scripts/install-deps)"
 
 # A PulseAudio server of our own whose only sink consumes audio in real time.
 start_sound() {

@@ -23,7 +23,9 @@ sleep 5
 last=$(swaps)
 fps=$(((last - first) / 5))
 echo "frame rate under wine64 + Xvfb 800x600x16: $fps frames/s ($((last - first)) swaps in 5 s)"
-[ "$fps" -ge 2 ] || fail "the show hardly draws: $fps frames/s"
+# Whole frames over 5 s: at least 10. The test runs alone (RUN_SERIAL); a loaded machine
+# that starves wine and llvmpipe misses this figure first.
+[ "$fps" -ge 2 ] || fail "the show hardly draws: $((last - first)) frames in 5 s, fewer than 10"
 shot intro
 
 # The gallery takes over when the music reaches order 6, 46 s in.

@@ -29,13 +29,6 @@ find_wine() {
   return 1
 }
 
-skip() {
-  echo "************************************************************" >&2
-  echo "SKIPPED: $*" >&2
-  echo "************************************************************" >&2
-  exit 77
-}
-
 WINE=$(find_wine) || skip "wine64 is not installed (scripts/install-windows-deps)"
 WINESERVER="$(dirname "$WINE")/wineserver"
 for tool in Xvfb xdotool xwininfo import convert pulseaudio; do

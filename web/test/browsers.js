@@ -39,13 +39,17 @@ function missing(name) {
   return null;
 }
 
-// Helpers started here (Xvfb, PulseAudio) and scratch folders, ended on exit.
+// Helpers started here (Xvfb, PulseAudio) and scratch folders: ended by finish() once a
+// run is done (their open pipes would keep Node running), and on exit whatever happens.
 const started = [];
 const scratch = [];
-process.on('exit', () => {
-  for (const child of started) child.kill();
-  for (const folder of scratch) fs.rmSync(folder, {recursive: true, force: true});
-});
+function finish() {
+  for (const child of started.splice(0)) child.kill();
+  for (const folder of scratch.splice(0)) fs.rmSync(folder, {recursive: true, force: true});
+  display = null;
+  sound = null;
+}
+process.on('exit', finish);
 
 function scratchFolder(name) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), `lumivex-${name}-`));
@@ -100,8 +104,8 @@ async function launch(name, {withSound = true, firefoxPrefs = {}} = {}) {
   // A call the browser has not answered in a minute will not be answered.
   const protocolTimeout = 60000;
   if (name === 'chromium') {
-    return puppeteer.launch({executablePath: kPrograms.chromium, headless: true, args: kChromiumFlags,
-                             protocolTimeout});
+    return watch(await puppeteer.launch({executablePath: kPrograms.chromium, headless: true, args: kChromiumFlags,
+                                         protocolTimeout, userDataDir: scratchFolder('chromium')}));
   }
   const env = {...process.env, DISPLAY: await startXvfb()};
   if (withSound) {
@@ -110,8 +114,81 @@ async function launch(name, {withSound = true, firefoxPrefs = {}} = {}) {
     const folder = scratchFolder('silent');
     Object.assign(env, {XDG_RUNTIME_DIR: folder, PULSE_SERVER: `unix:${folder}/none`});
   }
-  return puppeteer.launch({browser: 'firefox', executablePath: kPrograms.firefox, headless: false, env,
-                           extraPrefsFirefox: firefoxPrefs, protocolTimeout});
+  return watch(await puppeteer.launch({browser: 'firefox', executablePath: kPrograms.firefox, headless: false,
+                                       env, extraPrefsFirefox: firefoxPrefs, protocolTimeout,
+                                       userDataDir: scratchFolder('firefox')}));
+}
+
+// What a browser leaves to tell about itself: the last lines of its standard error (which
+// puppeteer reads anyway), its exit, when the driver lost it, and its profile folder (a
+// scratch folder of ours, so that it outlives the browser), where its crash reports go.
+function watch(browser) {
+  const child = browser.process();
+  const seen = {stderr: [], exit: null, disconnected: null, launched: Date.now()};
+  seen.profile = child.spawnargs.find((arg, i, all) => all[i - 1] === '--profile') ||
+    (child.spawnargs.find((arg) => arg.startsWith('--user-data-dir=')) || '').slice('--user-data-dir='.length) || null;
+  let partial = '';
+  child.stderr.on('data', (data) => {
+    const lines = (partial + data).split('\n');
+    partial = lines.pop();
+    seen.stderr.push(...lines.filter((line) => line.trim()));
+    seen.stderr.splice(0, Math.max(0, seen.stderr.length - 30));
+  });
+  seen.exited = new Promise((resolve) => child.once('exit', (code, signal) => {
+    seen.exit = {code, signal, at: Date.now()};
+    resolve();
+  }));
+  browser.on('disconnected', () => { seen.disconnected = Date.now(); });
+  browser.seen = seen;
+  return browser;
+}
+
+const kCrashFolders = ['minidumps', 'Crashpad/pending', 'Crashpad/completed', 'Crash Reports'];
+
+// After a call on `page` failed with `error`: what became of the browser. `retry` only
+// where the driver lost a browser that still runs and a page that still answers; a browser
+// that exited, a page that is gone or whose main thread stood still (`stall`, in seconds,
+// from the page's own clock) is a fault of its own. `evidence` is what to print.
+async function diagnose(browser, page, error, stall = () => page.evaluate(() => null)) {
+  const seen = browser && browser.seen;
+  if (!seen) return {retry: false, what: 'failed', evidence: []};
+  // A browser that went away takes a moment to say so, whatever the error was (a killed
+  // one may first show as a detached frame).
+  await Promise.race([seen.exited, sleep(browser.connected ? 1000 : 3000)]);
+  if (!seen.exit && browser.connected && !lostPage(error)) return {retry: false, what: 'failed', evidence: []};
+  const evidence = [];
+  let what;
+  let retry = false;
+  if (seen.exit) {
+    const how = seen.exit.signal ? `was killed by ${seen.exit.signal}` : `exited with code ${seen.exit.code}`;
+    what = `the browser process ${how}`;
+  } else if (!browser.connected) {
+    what = 'the driver lost its connection to a browser that still runs';
+    retry = true;
+  } else if (!page || page.isClosed()) {
+    what = 'the page is gone while the browser runs';
+  } else {
+    const answer = await Promise.race([stall().then((s) => ({s}), (e) => ({e})), sleep(10000).then(() => null)]);
+    if (!answer || answer.e) {
+      what = `the page stopped answering (${answer ? answer.e.message : 'nothing in 10 s'}) while the browser runs`;
+    } else if (answer.s !== null && answer.s >= 5) {
+      what = `the page's main thread stood still for ${answer.s.toFixed(1)} s`;
+    } else {
+      what = answer.s === null ? 'a call went unanswered; the page answers again' :
+        `a call went unanswered while the page ran on (its main thread stood still at most ${answer.s.toFixed(1)} s)`;
+      retry = true;
+    }
+  }
+  evidence.push(what);
+  if (seen.disconnected) evidence.push(`the driver lost the browser ${((seen.disconnected - seen.launched) / 1000).toFixed(1)} s after its launch`);
+  const crashes = [];
+  for (const folder of seen.profile ? kCrashFolders : []) {
+    const full = path.join(seen.profile, folder);
+    if (fs.existsSync(full)) crashes.push(...fs.readdirSync(full).map((file) => path.join(full, file)));
+  }
+  evidence.push(crashes.length ? `crash reports: ${crashes.join(', ')}` : 'no crash report in its profile');
+  if (seen.stderr.length) evidence.push('its standard error ended:', ...seen.stderr.slice(-15).map((line) => `  ${line}`));
+  return {retry, what, evidence};
 }
 
 // Serves `root` on 127.0.0.1. A path under /VARIANT/ is served from `variants[VARIANT]`:
@@ -149,7 +226,8 @@ function serve(root, variants = {}, extra = {}) {
   }));
 }
 
-// A page of 800 x 600 at `url`, with what its console and the network said.
+// A page of 800 x 600 at `url`, with what its console and the network said, and whether it
+// said "ready" within a minute.
 async function openPage(browser, url) {
   const page = await browser.newPage();
   const said = {lines: [], problems: []};
@@ -163,8 +241,9 @@ async function openPage(browser, url) {
   });
   await page.setViewport({width: 800, height: 600});
   await page.goto(url);
-  await page.waitForFunction(() => document.body.dataset.lumivex === 'ready', {timeout: 60000});
-  return {page, said};
+  const ready = await page.waitForFunction(() => document.body.dataset.lumivex === 'ready', {timeout: 60000})
+      .then(() => true, (error) => { if (error.name === 'TimeoutError') return false; throw error; });
+  return {page, said, ready};
 }
 
 // Closes `browser`, killing it where it does not close within 10 s.
@@ -176,8 +255,8 @@ async function closeBrowser(browser) {
   }
 }
 
-// Firefox now and then stops answering for a page (DESIGN: about once in four runs): the
-// driver then says the target closed, or a call timed out.
+// What the driver says when it lost the page: the target closed, the connection went, or a
+// call was not answered. Only diagnose() tells which of them a retry may pass over.
 const lostPage = (error) => /Target ?Close|closed|disconnected|timed out/i.test(`${error.name} ${error.message}`);
 
-module.exports = {closeBrowser, launch, lostPage, missing, openPage, serve, sleep};
+module.exports = {closeBrowser, diagnose, finish, launch, lostPage, missing, openPage, serve, sleep};

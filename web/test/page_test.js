@@ -18,7 +18,7 @@
 const fs = require('fs');
 const path = require('path');
 const {pathToFileURL} = require('url');
-const {closeBrowser, launch, lostPage, missing, openPage, serve, sleep} = require('./browsers');
+const {closeBrowser, diagnose, finish, launch, missing, openPage, serve, sleep} = require('./browsers');
 
 const root = path.resolve(process.argv[2] || 'build-web');
 const logoPpm = process.argv[3];
@@ -119,16 +119,23 @@ async function tap(page, code) {
   }, code);
 }
 
-// Polled from here, not by the page's own animation frames or timers, which a hidden
-// page lacks or has once a second.
-async function until(page, test, timeout, arg) {
+// Whether `test` comes true within `timeout` ms. Polled from here, not by the page's own
+// animation frames or timers, which a hidden page lacks or has once a second.
+async function reached(page, test, timeout, arg) {
   for (const end = Date.now() + timeout; Date.now() < end; await sleep(250)) {
-    if (await page.evaluate(test, arg)) return;
+    if (await page.evaluate(test, arg)) return true;
   }
-  throw new Error(`waited ${timeout / 1000} s for ${test}`);
+  return false;
 }
+async function until(page, test, timeout, arg) {
+  if (!await reached(page, test, timeout, arg)) throw new Error(`waited ${timeout / 1000} s for ${test}`);
+}
+const inPhase = (page, phase, timeout) =>
+  reached(page, (phase) => document.body.dataset.lumivex === phase, timeout, phase);
 const waitPhase = (page, phase, timeout) =>
   until(page, (phase) => document.body.dataset.lumivex === phase, timeout, phase);
+const boxShown = (page, open, timeout) =>
+  reached(page, (open) => document.getElementById('box').open === open, timeout, open);
 const boxOpen = (page, open, timeout) =>
   until(page, (open) => document.getElementById('box').open === open, timeout, open);
 const order = (page) => page.evaluate(() => Module._lumivex_music_order());
@@ -152,30 +159,31 @@ async function checkSoundStarted(t, what) {
 // start click's fullscreen, Escape leaving it, a tab switch): such steps wait a second.
 const settle = () => sleep(1000);
 
-// The start click, up to the intro; `box` when a report is due at start-up. Returns when
-// the click was made.
-async function clickStart(t, {box = false} = {}) {
+// The start click, up to the intro; `box` when a report is due at start-up; `what`, the
+// check that the intro came. Returns when the click was made.
+async function clickStart(t, {box = false, what = null} = {}) {
   t.step('the start click');
   const clicked = Date.now();
   await t.page.click('#start-button');
   await settle();
   if (box) await boxOpen(t.page, true, 30000);
+  else if (what) t.require(await inPhase(t.page, 'intro', 30000), what);
   else await waitPhase(t.page, 'intro', 30000);
   return clicked;
 }
 
-// A tapped Escape, up to the end.
-async function escape(t) {
+// A tapped Escape, up to the end; `what`, the check that it came.
+async function escape(t, what = null) {
   t.step('Escape');
   await tap(t.page, 'Escape');
   await settle();
-  await waitPhase(t.page, 'ended', 10000);
+  if (what) t.check(await inPhase(t.page, 'ended', 10000), what);
+  else await waitPhase(t.page, 'ended', 10000);
 }
 
 // The shipped show: the page's fit, the sound, the logo, the keys, Escape, a second start.
 async function wholeShow(t) {
   const {page} = t;
-  t.check(true, 'the page loads and says "ready"');
   const box = async () => page.evaluate(() => {
     const r = document.getElementById('canvas').getBoundingClientRect();
     return [r.left, r.top, r.width, r.height, document.documentElement.scrollWidth,
@@ -191,8 +199,7 @@ async function wholeShow(t) {
     t.check(got === expected, `${what} (${got})`);
   }
   await page.setViewport({width: 800, height: 600});
-  await clickStart(t);
-  t.check(true, 'the click starts the intro');
+  await clickStart(t, {what: 'the click starts the intro'});
   await checkSoundStarted(t, 'no autoplay flag');
   t.check(t.said.problems.length === 0,
           `the console stays clean at start (${t.said.problems.join('; ') || 'no error, warning or failed request'})`);
@@ -239,10 +246,8 @@ async function missingPictureAndGallery(t) {
   const logged = t.said.lines.filter((line) => line.includes(expected)).length;
   t.check(logged >= 2, `the log's line and the box's text both reach the console (${logged})`);
   await page.keyboard.press('Enter');
-  await boxOpen(page, false, 5000);
-  t.check(true, 'Enter answers the dialog');
-  await waitPhase(page, 'intro', 10000);
-  t.check(true, 'the show goes on after it');
+  t.require(await boxShown(page, false, 5000), 'Enter answers the dialog');
+  t.require(await inPhase(page, 'intro', 10000), 'the show goes on after it');
 
   // Hidden while the intro plays: no frame, the music goes on; shown again at order 6, the
   // intro hands over to the gallery at once, as the music says.
@@ -264,8 +269,8 @@ async function missingPictureAndGallery(t) {
   await page.bringToFront();
   await settle();
   await other.close();
-  await waitPhase(page, 'gallery', 3000);
-  t.check(true, 'shown again, the show resumes where the music is: the gallery, at order 6');
+  t.require(await inPhase(page, 'gallery', 3000),
+            'shown again, the show resumes where the music is: the gallery, at order 6');
 
   t.step('the gallery keys');
   // SwiftShader draws the gallery at a few frames a second here: a tap's down and up
@@ -299,14 +304,12 @@ async function missingPictureAndGallery(t) {
   const s = await sound(page);
   t.check(s.silent === 0, `the sound never starved, hidden tab included (${s.silent} silent buffers, ${s.played} frames)`);
 
-  await escape(t);
-  t.check(true, 'a tapped Escape ends the gallery');
+  await escape(t, 'a tapped Escape ends the gallery');
   // A second start is a fresh show: the intro again, then the gallery as it first was
   // (set 1, facing the way it first faced), not as the last one was left.
   await clickStart(t, {box: true});
   await page.keyboard.press('Enter');
-  await waitPhase(page, 'intro', 10000);
-  t.check(true, 'a second start begins with the intro');
+  t.require(await inPhase(page, 'intro', 10000), 'a second start begins with the intro');
   await waitPhase(page, 'gallery', 60000);
   await sleep(500);
   const fresh = await readCanvas(page);
@@ -322,8 +325,7 @@ async function brokenModule(t) {
   const text = await t.page.$eval('#box-text', (e) => e.textContent);
   t.check(text.includes('Music File Not Found'), `a broken module is reported (${text.trim()})`);
   await t.page.keyboard.press('Enter');
-  await waitPhase(t.page, 'intro', 10000);
-  t.check(true, 'the show goes on, silent');
+  t.check(await inPhase(t.page, 'intro', 10000), 'the show goes on, silent');
 }
 
 // The normal module with the main thread slowed down 4 times (CDP): 20 s of the intro.
@@ -349,8 +351,8 @@ async function noAudioWorklet(t) {
           'this origin has no AudioWorklet');
   await clickStart(t);
   await checkSoundStarted(t, 'without AudioWorklet');
-  await until(t.page, () => Module._lumivex_music_order() >= 2, 10000);
-  t.check(true, 'the music leads the intro on from the page\'s own thread');
+  t.check(await reached(t.page, () => Module._lumivex_music_order() >= 2, 10000),
+          'the music leads the intro on from the page\'s own thread');
 }
 
 // No sound server: the context stays suspended after the click. Two seconds later the
@@ -372,8 +374,7 @@ async function noSoundServer(t) {
   const phase = await t.page.evaluate(() => document.body.dataset.lumivex);
   t.check(phase === 'intro' && await order(t.page) === 0 && litPixels(frame) > 800 * 600 / 4,
           `the show stays on the logo, silent (${phase}, order ${await order(t.page)})`);
-  await escape(t);
-  t.check(true, 'Escape ends it');
+  await escape(t, 'Escape ends it');
 }
 
 // The page's loading: what does not load is said in place of the start button; the
@@ -424,6 +425,8 @@ async function oneFilePage(t, servedUrl, oneFileUrl) {
   for (const [which, url] of [['served page', servedUrl], ['one-file page', oneFileUrl]]) {
     t.step(`opening the ${which}`);
     Object.assign(t, await openPage(t.browser, url));
+    t.require(t.ready, `the ${which} loads and says "ready"`);
+    await watchStalls(t.page);
     await t.page.evaluate(() => {
       const frame = Module._lumivex_frame;
       Module._lumivex_frame = () => {
@@ -474,48 +477,29 @@ function oneFileData() {
   if (!ok) ++failures;
 }
 
-async function loadingUnits(name, server, shared) {
-  const alone = fs.mkdtempSync(path.join(require('os').tmpdir(), 'lumivex-one-file-'));
+// The loading units open their own pages (opens: true): the page from a folder, the
+// served page missing or with a damaged part of the program, and the one-file page copied
+// alone into a folder of its own.
+function loadingUnits(server, alone) {
   fs.copyFileSync(path.join(root, 'lumivex.html'), path.join(alone, 'lumivex.html'));
   const oneFile = pathToFileURL(path.join(alone, 'lumivex.html')).href;
-  const units = [
-    ['index.html from a folder', (t) => loadFailure(t, pathToFileURL(path.join(root, 'index.html')).href,
-                                                    /opened from a file/, pathToFileURL(path.join(root, 'lumivex.html')).href)],
-    ['lumivex.wasm missing', (t) => loadFailure(t, server.url('nowasm'), /lumivex\.wasm did not load \(404/)],
-    ['a corrupt lumivex.wasm', (t) => loadFailure(t, server.url('badwasm'), /lumivex\.wasm is damaged \(CompileError/)],
-    ['lumivex.js missing', (t) => loadFailure(t, server.url('nojs'), /lumivex\.js did not load \(404/)],
-    ['the sound worklet missing', (t) => loadFailure(t, server.url('nosound'), /lumivex-sound\.js did not load \(404/)],
-    ['the one-file page from disk', (t) => oneFilePage(t, server.url(), oneFile)],
+  const fromFolder = async (t) => {
+    await loadFailure(t, pathToFileURL(path.join(root, 'index.html')).href, /opened from a file/,
+                      pathToFileURL(path.join(root, 'lumivex.html')).href);
+    await t.page.screenshot({path: path.join(out, `page-from-a-folder-${t.name}.png`)});
+  };
+  return [
+    {name: 'index.html from a folder', opens: true, run: fromFolder},
+    {name: 'lumivex.wasm missing', opens: true,
+     run: (t) => loadFailure(t, server.url('nowasm'), /lumivex\.wasm did not load \(404/)},
+    {name: 'a corrupt lumivex.wasm', opens: true,
+     run: (t) => loadFailure(t, server.url('badwasm'), /lumivex\.wasm is damaged \(CompileError/)},
+    {name: 'lumivex.js missing', opens: true,
+     run: (t) => loadFailure(t, server.url('nojs'), /lumivex\.js did not load \(404/)},
+    {name: 'the sound worklet missing', opens: true,
+     run: (t) => loadFailure(t, server.url('nosound'), /lumivex-sound\.js did not load \(404/)},
+    {name: 'the one-file page from disk', opens: true, run: (t) => oneFilePage(t, server.url(), oneFile)},
   ];
-  for (const [what, run] of units) {
-    for (let attempt = 1; attempt <= 2; ++attempt) {
-      const before = failures;
-      const t = {name, server, soundPath: 'worklet', current: 'opening the page'};
-      t.step = (step) => { t.current = step; };
-      t.check = (ok, text) => {
-        console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}: ${what}: ${text}`);
-        if (!ok) ++failures;
-      };
-      try {
-        t.browser = await shared.get();
-        await run(t);
-        if (what === 'index.html from a folder') await t.page.screenshot({path: path.join(out, `page-from-a-folder-${name}.png`)});
-        break;
-      } catch (error) {
-        const lost = lostPage(error);
-        console.log(`     ${name}: "${what}" ${lost ? 'lost the page' : 'failed'} at ${t.current}: ${error.message}`);
-        if (!lost || attempt === 2) {
-          ++failures;
-          break;
-        }
-        failures = before;
-        await shared.reset();
-      } finally {
-        if (t.page) await t.page.close().catch(() => {});
-      }
-    }
-  }
-  fs.rmSync(alone, {recursive: true, force: true});
 }
 
 // Each unit has its own page (and, with withSound false, its own browser).
@@ -613,8 +597,7 @@ async function phone(t) {
           `laid out at the phone's width (${layout} px), the Start button a thumb's size (${start.width.toFixed(0)} x ${start.height.toFixed(0)})`);
   t.step('the start tap');
   await page.touchscreen.tap(...centre(start));
-  await waitPhase(page, 'intro', 30000);
-  t.check(true, 'the start tap starts the show');
+  t.require(await inPhase(page, 'intro', 30000), 'the start tap starts the show');
   await checkFit(t, kPhone, 'landscape');
   const portrait = {...kPhone, width: kPhone.height, height: kPhone.width};
   await page.setViewport(portrait);
@@ -699,40 +682,69 @@ async function gamepadWithoutTouch(t) {
   t.check(turned.moved, `d-pad Right turns the room (${turned.text})`);
   t.step('Start');
   await hold(9, 500);
-  await waitPhase(page, 'ended', 10000);
-  t.check(true, 'Start ends the show');
+  t.check(await inPhase(page, 'ended', 10000), 'Start ends the show');
 }
 kUnits.push({name: 'a phone', variant: 'quick', only: 'chromium', run: phone},
             {name: 'a gamepad without a touch screen', variant: 'quick', only: 'chromium', run: gamepadWithoutTouch});
 
-// Where the browser loses the page (lostPage), the unit says at which step and runs once
-// more, in a fresh browser if that one went away.
+// The page's main thread, watched from a timer of its own: the longest it stood still, in
+// seconds (a hidden page's timers run once a second).
+const watchStalls = (page) => page.evaluate(() => {
+  let last = performance.now();
+  window.lumivexStall = 0;
+  setInterval(() => {
+    const now = performance.now();
+    window.lumivexStall = Math.max(window.lumivexStall, (now - last) / 1000);
+    last = now;
+  }, 100);
+});
+
+// A unit that fails says at which step. Where the driver loses the page, the browser is
+// asked what became of it (browsers.js, diagnose): a browser that died or a page that hung
+// is a failure, with that evidence; only a driver that lost a live browser and page runs the
+// unit once more, in a fresh browser, and what failed before still counts.
 async function runUnit(name, unit, server, shared) {
   for (let attempt = 1; attempt <= 2; ++attempt) {
-    const before = failures;
     const t = {name, server, soundPath: unit.host ? 'page' : 'worklet', current: 'opening the page'};
     t.step = (what) => { t.current = what; };
+    // A unit that opens its own page names itself on each line: its checks read alike.
+    const label = unit.opens ? `${name}: ${unit.name}` : name;
     t.check = (ok, what) => {
-      console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}: ${what}`);
+      console.log(`${ok ? 'ok  ' : 'FAIL'} ${label}: ${what}`);
       if (!ok) ++failures;
+      return ok;
+    };
+    // A check the unit cannot go on without.
+    t.require = (ok, what) => {
+      if (!t.check(ok, what)) throw Object.assign(new Error(`stopped: ${what}`), {counted: true});
     };
     let own = null;
     try {
       t.browser = unit.withSound === false ? (own = await launch(name, {withSound: false})) : await shared.get();
       server.bytes = 0;
-      Object.assign(t, await openPage(t.browser, server.url(unit.variant, unit.host)));
+      if (!unit.opens) {
+        Object.assign(t, await openPage(t.browser, server.url(unit.variant, unit.host)));
+        t.require(t.ready, 'the page loads and says "ready"');
+        await watchStalls(t.page);
+      }
       await unit.run(t);
       return;
     } catch (error) {
-      const lost = lostPage(error);
-      console.log(`     ${name}: "${unit.name}" ${lost ? 'lost the page' : 'failed'} at ${t.current}: ${error.message}`);
-      if (!lost || attempt === 2) {
-        ++failures;
+      const loss = error.counted ? {retry: false, evidence: []} : await diagnose(t.browser, t.page, error,
+          () => t.page.evaluate(() => window.lumivexStall === undefined ? null : lumivexStall));
+      const final = !loss.retry || attempt === 2;
+      if (!error.counted) {
+        console.log(`${final ? 'FAIL' : '    '} ${name}: "${unit.name}" ${loss.evidence.length ? 'lost the page' : 'failed'} ` +
+                    `at ${t.current}: ${error.message}`);
+      }
+      for (const line of loss.evidence) console.log(`     ${name}: ${line}`);
+      // The units after a lost page start in a fresh browser.
+      if (loss.evidence.length && !own) await shared.reset();
+      if (final) {
+        if (!error.counted) ++failures;
         return;
       }
-      failures = before;
-      console.log(`     ${name}: "${unit.name}" once more, in a fresh browser`);
-      if (!own) await shared.reset();
+      console.log(`     ${name}: "${unit.name}" once more, in a fresh browser (this attempt's failures stand)`);
     } finally {
       if (t.page && !own) await t.page.close().catch(() => {});
       await closeBrowser(own);
@@ -768,12 +780,16 @@ async function main() {
         browser = null;
       },
     };
-    for (const unit of kUnits) if (!unit.only || unit.only === name) await runUnit(name, unit, server, shared);
-    await loadingUnits(name, server, shared);
+    const alone = fs.mkdtempSync(path.join(require('os').tmpdir(), 'lumivex-one-file-'));
+    for (const unit of [...kUnits, ...loadingUnits(server, alone)]) {
+      if (!unit.only || unit.only === name) await runUnit(name, unit, server, shared);
+    }
+    fs.rmSync(alone, {recursive: true, force: true});
     await shared.reset();
     ran.push(`${name} ${failures === first ? 'passed' : 'FAILED'} in ${((Date.now() - began) / 1000).toFixed(0)} s`);
   }
   server.close();
+  finish();
   console.log(`page test: ${ran.join(', ') || 'no browser to run'}; ${failures} failed`);
   process.exit(failures === 0 && ran.length > 0 ? 0 : 1);
 }
