@@ -20,6 +20,8 @@ bool ShowStart() {
   return CreateMainWindow(kTitle, kWidth, kHeight, kBits, fullscreen);
 }
 
+namespace {
+
 // Every pending message to the window procedure. False on a quit, whose code goes to
 // *exitCode; *taken counts the messages handed on.
 bool TakeMessages(int* exitCode, int* taken) {
@@ -35,6 +37,8 @@ bool TakeMessages(int* exitCode, int* taken) {
   return true;
 }
 
+}  // namespace
+
 bool ShowStep(FrameSwap swap, int* exitCode) {
   int taken = 0;
   return TakeMessages(exitCode, &taken) && !FramePass(swap);
@@ -48,6 +52,8 @@ void ShowEnd() {
   DestroyMainWindow();
 }
 
+namespace {
+
 // Asks for vsync and, where the driver gives it, times the display's refresh on a few
 // black frames before the show's first: on a display at a whole multiple of 60 Hz the
 // swap interval paces, elsewhere the deadline does.
@@ -57,6 +63,8 @@ void StartPacing(FramePacer* pacer) {
                    SwapBlankFrame, PlatformClock);
   pacer->Start(PlatformClock(), swapInterval);
 }
+
+}  // namespace
 
 int WinMain(void*, void*, char*, int) {
   if (!ShowStart()) return 0;
