@@ -52,7 +52,8 @@ int SDL_WaitEventTimeout(SDL_Event* event, int timeout) {
 
 int nanosleep(const struct timespec* duration, struct timespec* left) {
   static int (*real)(const struct timespec*, struct timespec*);
-  if (!real) real = (int (*)(const struct timespec*, struct timespec*))dlsym(RTLD_NEXT, "nanosleep");
+  if (!real)
+    real = (int (*)(const struct timespec*, struct timespec*))dlsym(RTLD_NEXT, "nanosleep");
   if (!MainThread()) return real(duration, left);
   const double before = Clock(CLOCK_THREAD_CPUTIME_ID);
   const int result = real(duration, left);
