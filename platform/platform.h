@@ -13,6 +13,7 @@
 //                    PlatformGetProcAddress
 //   messages         PlatformPeekMessage, PlatformDispatchMessage, PlatformPostQuitMessage,
 //                    PlatformDefWindowProc
+//   pacing           PlatformClock, PlatformWaitMessage, PlatformSetSwapInterval
 //   user             PlatformMessageBox, PlatformMessageBoxOpen, PlatformShowCursor
 //   files            PlatformResolvePath, PlatformOpenFile
 //
@@ -187,6 +188,19 @@ intptr_t PlatformDispatchMessage(const Message* message);
 void PlatformPostQuitMessage(int exitCode);
 intptr_t PlatformDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
                                intptr_t lParam);
+
+// A monotonic clock in microseconds (QueryPerformanceCounter), for pacing frames.
+int64_t PlatformClock();
+// PlatformWaitMessage's `until` for a wait that only a message ends.
+constexpr int64_t kWaitForever = INT64_MAX;
+// Sleeps until a message is pending or PlatformClock reaches `until`, whichever comes
+// first (MsgWaitForMultipleObjects): a coarse wait that wakes on any message, then the
+// last stretch waited out precisely, so a deadline is met to within a fraction of a
+// millisecond without spinning. True when a message is pending.
+bool PlatformWaitMessage(int64_t until);
+// wglSwapIntervalEXT: each swap waits for the `interval`-th refresh after the previous
+// one. False where the driver has no say in it (no vsync).
+bool PlatformSetSwapInterval(DeviceContext dc, int interval);
 
 // A modal box with no owner; `type` combines one kMb button set and one kMbIcon.
 // Returns kIdOk, kIdYes or kIdNo. The text also goes to standard error; without a

@@ -195,6 +195,11 @@ void ResetWindowState() {
   contextCurrent = false;
 }
 
+void SwapBlankFrame() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // the start-up's clear colour: black
+  PlatformSwapBuffers(deviceContext);
+}
+
 void ResizeView(int width, int height) {
   if (height == 0) height = 1;  // no division by zero in the aspect
   glViewport(0, 0, width, height);

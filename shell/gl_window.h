@@ -24,6 +24,9 @@ void DestroyMainWindow();
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Viewport and 45-degree perspective for a client area of width x height.
 void ResizeView(int width, int height);
+// A black frame swapped to the window: what the window shows while the display's refresh
+// is timed, before the show's first frame.
+void SwapBlankFrame();
 // The window's state back at its start values: no window or contexts, fullscreen and
 // active flags set, no key down, the pixel format still to be completed. Touches no
 // platform object.

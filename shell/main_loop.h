@@ -17,6 +17,8 @@ void SwapMainWindow();
 // Tears everything down, the music first.
 void ShowEnd();
 
-// Start, steps until the end, end; returns the exit code. The four Windows entry
-// arguments are accepted and ignored.
+// Start, steps until the end, end; returns the exit code. The steps are paced at 60 a
+// second (shell/frame_pacer.h): between two passes the loop sleeps, handling messages
+// as they come, and minimised in the gallery it sleeps until a message comes. The four
+// Windows entry arguments are accepted and ignored.
 int WinMain(void* instance, void* previousInstance, char* commandLine, int showCommand);

@@ -2,8 +2,10 @@
 // all. Windows cannot be made, no message ever arrives, and message boxes go to the
 // terminal only, answered at once (OK, or No for a question), so a run never blocks on a
 // user. Files and the module player are the real ones (paths.cpp, openmpt/).
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "platform/headless/headless_gl.h"
 #include "platform/platform.h"
@@ -67,6 +69,22 @@ intptr_t PlatformDispatchMessage(const Message*) {
 void PlatformPostQuitMessage(int) {}
 intptr_t PlatformDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
   return 0;
+}
+
+int64_t PlatformClock() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+// No message ever comes: a wait is a sleep, and one for a message only never ends here.
+bool PlatformWaitMessage(int64_t until) {
+  if (until == kWaitForever) return false;
+  const int64_t left = until - PlatformClock();
+  if (left > 0) std::this_thread::sleep_for(std::chrono::microseconds(left));
+  return false;
+}
+bool PlatformSetSwapInterval(DeviceContext, int) {
+  return false;
 }
 
 int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {

@@ -213,6 +213,17 @@ intptr_t PlatformDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
   return 0;
 }
 
+// The page's clock; its frames are paced by the page itself (index.html), never by a wait.
+int64_t PlatformClock() {
+  return static_cast<int64_t>(emscripten_get_now() * 1000.0);
+}
+bool PlatformWaitMessage(int64_t) {
+  return !queue.empty();
+}
+bool PlatformSetSwapInterval(DeviceContext, int) {
+  return false;
+}
+
 int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
   EM_ASM({ lumivexPage.showBox(UTF8ToString($0), UTF8ToString($1)); }, caption ? caption : "",

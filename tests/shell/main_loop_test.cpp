@@ -2,6 +2,7 @@
 // each phase, the key table, the end on Escape or quit, and the exit code.
 #include <gtest/gtest.h>
 
+#include "shell/frame_pacer.h"
 #include "shell/gl_window.h"
 #include "shell/main_loop.h"
 #include "show/gallery.h"
@@ -170,20 +171,72 @@ TEST_F(MainLoopTest, ATapInTheIntroIsSpentThereAndNeverReachesTheGallery) {
   EXPECT_EQ(gallerySet, 1);
 }
 
-TEST_F(MainLoopTest, MinimisedGalleryDrawsNothingButSwapsAndTakesKeys) {
+// Minimised in the gallery the loop sleeps until a message comes; each message then gets
+// one pass, which draws nothing but swaps and applies the held keys.
+TEST_F(MainLoopTest, MinimisedGalleryRestsUntilAMessageThenRunsOneUndrawnPass) {
   introPhase = 0;
   const float starsBefore = starSpin;
   fake::Post(kWmActivate, kWaInactive | (1u << 16));  // minimised
   fake::Post(kWmKeyDown, kVkRight);
   fake::Post(kWmKeyDown, kVk2);
-  EscapeAfterSwaps(3);
+  int rests = 0;
+  fake::state.onWait = [&rests](int64_t until) {
+    if (until != kWaitForever) return;
+    if (++rests == 1) fake::Post(kWmMouseMove);
+    if (rests == 2) fake::Post(kWmKeyDown, kVkEscape);
+  };
 
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(active, 0);
+  EXPECT_EQ(rests, 2);
   EXPECT_EQ(starSpin, starsBefore);  // no gallery frame while minimised
-  EXPECT_EQ(fake::state.swaps, 3);   // Escape ends the fourth pass before its swap
+  EXPECT_EQ(fake::state.swaps, 2);   // Escape ends the third pass before its swap
   EXPECT_EQ(gallerySet, 2);
-  EXPECT_EQ(viewYaw, 0.8f + 0.8f + 0.8f);
+  EXPECT_EQ(viewYaw, 0.8f + 0.8f);
+}
+
+// Passes start on a deadline every 1/60 s; a key that comes while the loop waits is
+// taken at once, and acts in the next pass.
+TEST_F(MainLoopTest, PassesComeSixtyASecondAndAKeyIsTakenWhileWaiting) {
+  introPhase = 0;
+  fake::state.clock = 1000;
+  std::vector<int64_t> shown;
+  fake::state.onSwap = [&shown] {
+    shown.push_back(fake::state.clock);
+    if (shown.size() == 4) keys[kVkEscape] = 1;
+  };
+  std::vector<std::pair<int64_t, uint8_t>> waits;  // the clock and Right's flag at each wait
+  fake::state.onWait = [&waits](int64_t until) {
+    waits.push_back({fake::state.clock, keys[kVkRight]});
+    if (waits.size() == 1) fake::Post(kWmKeyDown, kVkRight);
+    if (waits.size() == 2) fake::Post(kWmKeyUp, kVkRight);
+    (void)until;
+  };
+
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fake::CountCalls("SetSwapInterval 1"), 1);  // vsync asked for
+  ASSERT_EQ(shown.size(), 4u);
+  for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], 1000 + int64_t(i) * 1000000 / 60);
+  ASSERT_GE(waits.size(), 3u);
+  EXPECT_EQ(waits[1].first, 1000);  // the key down was taken without waiting for the deadline
+  EXPECT_EQ(waits[1].second, 1);
+  EXPECT_EQ(waits[2].first, 1000);
+  EXPECT_EQ(viewYaw, 0.8f);  // one tap, one step
+}
+
+// With vsync the display's refresh is timed on black frames before the show's first.
+TEST_F(MainLoopTest, TheRefreshIsTimedOnBlankFramesBeforeTheFirstPass) {
+  PlayOrder(4);
+  const float spinBefore = sphereSpin;
+  fake::state.vsync = true;
+  fake::state.onSwap = [] {
+    fake::state.clock += 1000000 / 60;  // a 60 Hz display
+    if (fake::state.swaps == kProbeFrames + 2) keys[kVkEscape] = 1;
+  };
+
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fake::state.swaps, kProbeFrames + 3);
+  EXPECT_FLOAT_EQ(sphereSpin, spinBefore + 1.5f);  // three intro frames after the probe
 }
 
 TEST_F(MainLoopTest, TheIntroIsDrawnWhileMinimised) {

@@ -173,6 +173,28 @@ intptr_t PlatformDefWindowProc(WindowHandle, uint32_t message, uintptr_t, intptr
   return 0;
 }
 
+int64_t PlatformClock() {
+  return state.clock;
+}
+
+bool PlatformWaitMessage(int64_t until) {
+  if (!state.queue.empty()) return true;
+  fake::Record(until == kWaitForever ? "WaitMessage forever" : "WaitMessage");
+  if (state.onWait) state.onWait(until);
+  if (!state.queue.empty()) return true;
+  if (until == kWaitForever) {
+    PlatformPostQuitMessage(fake::kNoWakeCode);
+    return true;
+  }
+  if (state.clock < until) state.clock = until;
+  return false;
+}
+
+bool PlatformSetSwapInterval(DeviceContext, int interval) {
+  fake::Record("SetSwapInterval " + std::to_string(interval));
+  return state.vsync;
+}
+
 int PlatformMessageBox(const char* text, const char* caption, uint32_t type) {
   state.boxes.push_back({text ? text : "", caption ? caption : "", type});
   fake::Record(std::string("MessageBox ") + (caption ? caption : ""));

@@ -34,6 +34,13 @@ struct State {
   std::function<void()> onSwap;        // runs after each swap (to script key changes)
   std::function<void()> onBox;         // runs while a message box is up
   std::function<uint32_t()> position;  // the module position; default: no module
+  // The clock (microseconds) and the waits on it: a wait with nothing queued runs onWait
+  // (which may post a message or move the clock) and then, unless a message came, moves
+  // the clock to its end. A wait for a message only that nothing ends ends the run
+  // instead: it queues WM_QUIT with kNoWakeCode.
+  int64_t clock = 0;
+  std::function<void(int64_t until)> onWait;
+  bool vsync = false;  // whether PlatformSetSwapInterval is accepted
 
   // Record.
   std::vector<std::string> calls;  // every platform call, in order
@@ -50,6 +57,8 @@ struct State {
 };
 
 extern State state;
+
+constexpr int kNoWakeCode = 99;
 
 // Back to a fresh state (keeps the GL context, which is costly to make).
 void Reset();

@@ -99,13 +99,15 @@ function startPulse() {
 }
 
 // Launches `name`; with `withSound` false, Firefox finds no sound server (nothing to play
-// into, as on a machine without a sound device); `firefoxPrefs` are set in its profile.
-async function launch(name, {withSound = true, firefoxPrefs = {}} = {}) {
+// into, as on a machine without a sound device); `firefoxPrefs` are set in its profile,
+// `chromiumFlags` added to Chromium's.
+async function launch(name, {withSound = true, firefoxPrefs = {}, chromiumFlags = []} = {}) {
   // A call the browser has not answered in a minute will not be answered.
   const protocolTimeout = 60000;
   if (name === 'chromium') {
-    return watch(await puppeteer.launch({executablePath: kPrograms.chromium, headless: true, args: kChromiumFlags,
-                                         protocolTimeout, userDataDir: scratchFolder('chromium')}));
+    return watch(await puppeteer.launch({executablePath: kPrograms.chromium, headless: true,
+                                         args: [...kChromiumFlags, ...chromiumFlags], protocolTimeout,
+                                         userDataDir: scratchFolder('chromium')}));
   }
   const env = {...process.env, DISPLAY: await startXvfb()};
   if (withSound) {
