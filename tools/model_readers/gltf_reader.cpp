@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "tools/model_readers/mesh_parts.h"
@@ -82,8 +83,9 @@ std::array<double, 9> NormalMatrix(const Matrix& m, double* determinant) {
 }
 
 // A component's value, normalized to -1..1 or 0..1 where the accessor says so.
-double Component(const unsigned char* p, int type, bool normalized) {
-  switch (type) {
+template <int kType>
+double ComponentOf(const unsigned char* p, bool normalized) {
+  switch (kType) {
     case TINYGLTF_COMPONENT_TYPE_BYTE: {
       const double v = static_cast<int8_t>(p[0]);
       return normalized ? std::max(v / 127.0, -1.0) : v;
@@ -118,6 +120,37 @@ double Component(const unsigned char* p, int type, bool normalized) {
     default:
       return 0;
   }
+}
+
+// Calls `each` with the component type as a constant, so that a loop over an accessor's
+// elements is made once for each type instead of asking the type at every component.
+template <typename Each>
+void ForComponentType(int type, Each each) {
+  switch (type) {
+    case TINYGLTF_COMPONENT_TYPE_BYTE:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_BYTE>());
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE>());
+    case TINYGLTF_COMPONENT_TYPE_SHORT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_SHORT>());
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT>());
+    case TINYGLTF_COMPONENT_TYPE_INT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_INT>());
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT>());
+    case TINYGLTF_COMPONENT_TYPE_FLOAT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_FLOAT>());
+    default:
+      return each(std::integral_constant<int, 0>());
+  }
+}
+
+double Component(const unsigned char* p, int type, bool normalized) {
+  double value = 0;
+  ForComponentType(type,
+                   [&](auto kind) { value = ComponentOf<decltype(kind)::value>(p, normalized); });
+  return value;
 }
 
 // What an image the callback saw held: its encoded bytes, by image number.
@@ -211,8 +244,19 @@ struct VertexRun {
 class GltfReader {
  public:
   GltfReader(const tinygltf::Model& model, const ImageStore& images, const std::string& folder,
-             const std::string& name, ObjMesh* mesh, std::string* error)
-      : model_(model), images_(images), folder_(folder), name_(name), mesh_(mesh), error_(error) {}
+             const std::string& name, ObjMesh* mesh, std::string* error,
+             IndexedMesh* direct = nullptr)
+      : model_(model),
+        images_(images),
+        folder_(folder),
+        name_(name),
+        mesh_(mesh),
+        error_(error),
+        direct_(direct) {}
+
+  // Reading straight into the arrays stopped at something only the corner-by-corner path
+  // draws as it should (see ReadGltf): read again without them.
+  bool NeedsCorners() const { return needsCorners_; }
 
   bool Run() {
     for (const std::string& required : model_.extensionsRequired) {
@@ -245,12 +289,25 @@ class GltfReader {
       if (!Node(root, kIdentity, 0)) return false;
     }
     if (mesh_->materialList.empty()) DefaultMaterial();
+    if (direct_) {
+      if (std::find(used_.begin(), used_.end(), 0) != used_.end()) return Corners();
+      for (size_t v = 0; v < used_.size(); ++v) {
+        if (used_[v] != kTurned) continue;
+        for (float& c : direct_->vertices[v].normal) c = -c;
+      }
+      GroupByMaterial(runsOut_, mesh_->materialList.size(), direct_);
+      direct_->objects = direct_->indices.empty() ? 0 : static_cast<int>(directStarts_.size()) + 1;
+    }
     return true;
   }
 
  private:
   bool Fail(const std::string& what) {
     *error_ = what;
+    return false;
+  }
+  bool Corners() {
+    needsCorners_ = true;
     return false;
   }
   void Note(const std::string& what) {
@@ -277,10 +334,10 @@ class GltfReader {
         return Fail("node " + std::to_string(index) + ": mesh " + std::to_string(node.mesh) +
                     " does not exist");
       }
-      const uint32_t faces = static_cast<uint32_t>(mesh_->Faces());
-      if (faces > (mesh_->groupStarts.empty() ? 0 : mesh_->groupStarts.back())) {
-        mesh_->groupStarts.push_back(faces);
-      }
+      std::vector<uint32_t>& starts = direct_ ? directStarts_ : mesh_->groupStarts;
+      const uint32_t faces =
+          static_cast<uint32_t>(direct_ ? direct_->indices.size() / 3 : mesh_->Faces());
+      if (faces > (starts.empty() ? 0 : starts.back())) starts.push_back(faces);
       const tinygltf::Mesh& m = model_.meshes[node.mesh];
       for (size_t p = 0; p < m.primitives.size(); ++p) {
         where_ = "mesh " + std::to_string(node.mesh) + " primitive " + std::to_string(p);
@@ -329,12 +386,14 @@ class GltfReader {
                     " elements reach beyond its bufferView " + std::to_string(a.bufferView) + " (" +
                     std::to_string(length) + " bytes)");
       }
-      for (size_t e = 0; e < a.count; ++e) {
-        const unsigned char* p = data + a.byteOffset + e * stride;
-        for (int c = 0; c < components; ++c) {
-          store(e, c, Component(p + c * size, a.componentType, a.normalized));
+      ForComponentType(a.componentType, [&](auto kind) {
+        for (size_t e = 0; e < a.count; ++e) {
+          const unsigned char* p = data + a.byteOffset + e * stride;
+          for (int c = 0; c < components; ++c) {
+            store(e, c, ComponentOf<decltype(kind)::value>(p + c * size, a.normalized));
+          }
         }
-      }
+      });
     } else {
       for (size_t e = 0; e < a.count; ++e) {
         for (int c = 0; c < components; ++c) store(e, c, 0.0);
@@ -460,6 +519,9 @@ class GltfReader {
     // Vertices, placed in the world.
     double determinant = 1;
     const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
+    if (direct_) {
+      return DirectVertices(positionAccessor, world, key, positions, normals, uvs, colours, run);
+    }
     run->vertices = vertices;
     run->base = static_cast<int32_t>(mesh_->positions.size() / 3);
     run->normalBase = normals.empty() ? -1 : static_cast<int32_t>(mesh_->normals.size() / 3);
@@ -494,6 +556,95 @@ class GltfReader {
       }
     }
 
+    return true;
+  }
+
+  // The normal `n` placed by the normal matrix and turned with a mirroring transform, as a
+  // float at unit length; false where it has no direction.
+  static bool PlacedNormal(const float* n, const std::array<double, 9>& normalMatrix,
+                           double determinant, float out[3]) {
+    for (int r = 0; r < 3; ++r) {
+      double c = normalMatrix[r * 3] * n[0] + normalMatrix[r * 3 + 1] * n[1] +
+                 normalMatrix[r * 3 + 2] * n[2];
+      if (determinant < 0) c = -c;
+      out[r] = ToFloat(c);
+    }
+    const float l = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
+    if (!(l > 0.0f) || !std::isfinite(l)) return false;
+    for (int r = 0; r < 3; ++r) out[r] /= l;
+    return true;
+  }
+
+  // Vertices straight into the arrays: a vertex of the file is a vertex of the arrays.
+  bool DirectVertices(int positionAccessor, const Matrix& world, const VertexKey& key,
+                      const std::vector<float>& positions, const std::vector<float>& normals,
+                      const std::vector<float>& uvs, const std::vector<uint8_t>& colours,
+                      VertexRun* run) {
+    // Without normals each triangle is shaded flat, with vertices of its own.
+    if (normals.empty()) return Corners();
+    double determinant = 1;
+    const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
+    const size_t vertices = positions.size() / 3;
+    run->vertices = vertices;
+    run->base = static_cast<int32_t>(direct_->vertices.size());
+    run->normalBase = 0;
+    run->uvBase = uvs.empty() ? -1 : 0;
+    direct_->vertices.resize(direct_->vertices.size() + vertices);
+    used_.resize(direct_->vertices.size(), 0);
+    if (!colours.empty()) direct_->colored = true;
+    for (size_t v = 0; v < vertices; ++v) {
+      MeshVertex& out = direct_->vertices[static_cast<size_t>(run->base) + v];
+      const float* q = &positions[3 * v];
+      for (int r = 0; r < 3; ++r) {
+        out.position[r] =
+            ToFloat(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] + world[12 + r]);
+      }
+      if (!IsFinite3(q) || !IsFinite3(out.position)) {
+        return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
+                    ": element " + std::to_string(v) + " is not a finite position");
+      }
+      // A normal of no direction gets one made from the faces around it.
+      if (!PlacedNormal(&normals[3 * v], normalMatrix, determinant, out.normal)) return Corners();
+      out.uv[0] = out.uv[1] = 0.0f;
+      if (!uvs.empty()) {
+        float u = uvs[2 * v], t = uvs[2 * v + 1];
+        if (key.transform >= 0) transform_.at(key.transform).Apply(&u, &t);
+        out.uv[0] = u;
+        out.uv[1] = 1.0f - t;  // glTF's v runs down the picture, OBJ's up
+      }
+      if (colours.empty()) {
+        std::memset(out.color, 255, sizeof out.color);
+      } else {
+        std::memcpy(out.color, &colours[4 * v], sizeof out.color);
+      }
+    }
+    return true;
+  }
+
+  // Appends triangle a, b, c of `run` (numbers within the run) to the arrays, its vertices
+  // marked used as they are or turned round: a corner's normal pointing against its
+  // triangle's winding is turned with the face. False where a vertex is turned for one
+  // triangle and not for another, which the one shared vertex cannot be.
+  bool DirectTriangle(const VertexRun& run, uint32_t a, uint32_t b, uint32_t c) {
+    const uint32_t base = static_cast<uint32_t>(run.base);
+    const MeshVertex* v[3] = {&direct_->vertices[base + a], &direct_->vertices[base + b],
+                              &direct_->vertices[base + c]};
+    const float u[3] = {v[1]->position[0] - v[0]->position[0],
+                        v[1]->position[1] - v[0]->position[1],
+                        v[1]->position[2] - v[0]->position[2]};
+    const float w[3] = {v[2]->position[0] - v[0]->position[0],
+                        v[2]->position[1] - v[0]->position[1],
+                        v[2]->position[2] - v[0]->position[2]};
+    const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                        u[0] * w[1] - u[1] * w[0]};
+    int k = 0;
+    for (uint32_t i : {a, b, c}) {
+      const float* m = v[k++]->normal;
+      uint8_t& use = used_[base + i];
+      use |= m[0] * n[0] + m[1] * n[1] + m[2] * n[2] < 0.0f ? kTurned : kAsItIs;
+      if (use == (kTurned | kAsItIs)) return false;
+      direct_->indices.push_back(base + i);
+    }
     return true;
   }
 
@@ -571,9 +722,16 @@ class GltfReader {
 
     // Triangles; a mirroring transform turns their winding, which is turned back.
     const int32_t materialNumber = materialIndex_.at(material);
+    const size_t first = direct_ ? direct_->indices.size() : 0;
+    if (direct_) direct_->indices.reserve(first + 3 * indices.size());
+    bool direct = direct_ != nullptr;
     // Without NORMAL glTF asks for flat shading: each triangle its own face's normal.
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
       if (determinant < 0) std::swap(b, c);
+      if (direct_) {
+        direct = direct && DirectTriangle(run, a, b, c);
+        return;
+      }
       int32_t flat = -1;
       if (run.normalBase < 0) {
         const float* q[3];
@@ -608,6 +766,15 @@ class GltfReader {
     } else {
       for (size_t i = 1; i + 1 < indices.size(); ++i) {
         triangle(indices[0], indices[i], indices[i + 1]);
+      }
+    }
+    if (direct_) {
+      if (!direct) return Corners();
+      const uint32_t count = static_cast<uint32_t>(direct_->indices.size() - first);
+      if (!runsOut_.empty() && runsOut_.back().material == materialNumber) {
+        runsOut_.back().count += count;
+      } else if (count > 0) {
+        runsOut_.push_back({materialNumber, static_cast<uint32_t>(first), count});
       }
     }
     return true;
@@ -736,13 +903,22 @@ class GltfReader {
   std::map<int, UvTransform> transform_;  // by glTF material
   int node_ = -1;                         // the node whose mesh is being read
   std::map<VertexKey, VertexRun> runs_;   // vertices already in the mesh
+  // Reading straight into arrays: where the triangles go, each primitive's run of them,
+  // which vertices a triangle uses, and where each object starts.
+  IndexedMesh* direct_ = nullptr;
+  std::vector<MaterialRange> runsOut_;
+  static constexpr uint8_t kAsItIs = 1, kTurned = 2;
+  std::vector<uint8_t> used_;  // per vertex: 0 (no triangle uses it), kAsItIs, kTurned
+  std::vector<uint32_t> directStarts_;
+  bool needsCorners_ = false;
 };
 
 }  // namespace
 
 bool ReadGltf(std::string_view bytes, bool binary, const std::string& folder,
-              const std::string& name, ObjMesh* mesh, std::string* error) {
+              const std::string& name, ObjMesh* mesh, std::string* error, IndexedMesh* arrays) {
   *mesh = ObjMesh();
+  if (arrays) *arrays = IndexedMesh();
   tinygltf::TinyGLTF loader;
   tinygltf::Model model;
   ImageStore images;
@@ -760,6 +936,13 @@ bool ReadGltf(std::string_view bytes, bool binary, const std::string& folder,
   if (!ok) {
     *error = OneLine(err.empty() ? "not a glTF file tinygltf can read" : err);
     return false;
+  }
+  if (arrays) {
+    GltfReader direct(model, images, folder, name, mesh, error, arrays);
+    if (direct.Run()) return true;
+    if (!direct.NeedsCorners()) return false;
+    *mesh = ObjMesh();
+    *arrays = IndexedMesh();
   }
   GltfReader reader(model, images, folder, name, mesh, error);
   return reader.Run();
