@@ -285,6 +285,7 @@ class GltfReader {
         if (!child[n]) roots.push_back(static_cast<int>(n));
       }
     }
+    if (direct_) direct_->indices.reserve(IndicesOfEachMeshOnce());
     for (int root : roots) {
       if (!Node(root, kIdentity, 0)) return false;
     }
@@ -312,6 +313,25 @@ class GltfReader {
   }
   void Note(const std::string& what) {
     if (noted_.insert(what).second) mesh_->notes.push_back(what);
+  }
+  // The vertex numbers of every mesh drawn once, for the arrays' first size (a strip's or
+  // fan's at most three an index).
+  size_t IndicesOfEachMeshOnce() const {
+    size_t total = 0;
+    for (const tinygltf::Mesh& m : model_.meshes) {
+      for (const tinygltf::Primitive& p : m.primitives) {
+        const auto position = p.attributes.find("POSITION");
+        const int accessor = p.indices >= 0                   ? p.indices
+                             : position != p.attributes.end() ? position->second
+                                                              : -1;
+        if (accessor < 0 || static_cast<size_t>(accessor) >= model_.accessors.size()) continue;
+        const size_t count = std::min(model_.accessors[accessor].count, kMostElements);
+        total += p.mode == TINYGLTF_MODE_TRIANGLE_STRIP || p.mode == TINYGLTF_MODE_TRIANGLE_FAN
+                     ? 3 * count
+                     : count;
+      }
+    }
+    return std::min(total, kMostElements);
   }
   bool HasMorphTargets() const {
     for (const tinygltf::Mesh& m : model_.meshes) {
@@ -467,6 +487,7 @@ class GltfReader {
   // Reads a primitive's attributes and appends its vertices, placed by `world`.
   bool Vertices(const tinygltf::Primitive& p, const Matrix& world, const VertexKey& key,
                 VertexRun* run) {
+    if (direct_) return DirectVertices(p, world, key, run);
     const int positionAccessor = key.position;
     const auto attribute = [&p](const char* name) {
       const auto found = p.attributes.find(name);
@@ -519,9 +540,6 @@ class GltfReader {
     // Vertices, placed in the world.
     double determinant = 1;
     const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
-    if (direct_) {
-      return DirectVertices(positionAccessor, world, key, positions, normals, uvs, colours, run);
-    }
     run->vertices = vertices;
     run->base = static_cast<int32_t>(mesh_->positions.size() / 3);
     run->normalBase = normals.empty() ? -1 : static_cast<int32_t>(mesh_->normals.size() / 3);
@@ -559,66 +577,114 @@ class GltfReader {
     return true;
   }
 
-  // The normal `n` placed by the normal matrix and turned with a mirroring transform, as a
-  // float at unit length; false where it has no direction.
-  static bool PlacedNormal(const float* n, const std::array<double, 9>& normalMatrix,
-                           double determinant, float out[3]) {
-    for (int r = 0; r < 3; ++r) {
-      double c = normalMatrix[r * 3] * n[0] + normalMatrix[r * 3 + 1] * n[1] +
-                 normalMatrix[r * 3 + 2] * n[2];
-      if (determinant < 0) c = -c;
-      out[r] = ToFloat(c);
+  // The normal `n` placed by the normal matrix (unless `still`) and turned with a mirroring
+  // transform, at unit length; false where it has no direction.
+  static bool PlacedNormal(float n[3], bool still, const std::array<double, 9>& normalMatrix,
+                           double determinant) {
+    if (still) {
+      for (int r = 0; r < 3; ++r) n[r] += 0.0f;
+    } else {
+      const float q[3] = {n[0], n[1], n[2]};
+      for (int r = 0; r < 3; ++r) {
+        double c = normalMatrix[r * 3] * q[0] + normalMatrix[r * 3 + 1] * q[1] +
+                   normalMatrix[r * 3 + 2] * q[2];
+        if (determinant < 0) c = -c;
+        n[r] = ToFloat(c);
+      }
     }
-    const float l = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
+    const float l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     if (!(l > 0.0f) || !std::isfinite(l)) return false;
-    for (int r = 0; r < 3; ++r) out[r] /= l;
+    for (int r = 0; r < 3; ++r) n[r] /= l;
     return true;
   }
 
   // Vertices straight into the arrays: a vertex of the file is a vertex of the arrays.
-  bool DirectVertices(int positionAccessor, const Matrix& world, const VertexKey& key,
-                      const std::vector<float>& positions, const std::vector<float>& normals,
-                      const std::vector<float>& uvs, const std::vector<uint8_t>& colours,
+  bool DirectVertices(const tinygltf::Primitive& p, const Matrix& world, const VertexKey& key,
                       VertexRun* run) {
     // Without normals each triangle is shaded flat, with vertices of its own.
-    if (normals.empty()) return Corners();
+    if (key.normal < 0) return Corners();
+    std::vector<MeshVertex>& out = direct_->vertices;
+    const size_t base = out.size();
+    size_t vertices = 0, count = 0;
+    // Each attribute read into the vertices themselves; an accessor longer than POSITION's
+    // is refused after its read, so nothing is written beyond them.
+    if (!Accessor(key.position, 3, "POSITION", &vertices, [&](size_t e, int c, double v) {
+          if (e == 0 && c == 0) {
+            out.resize(base + vertices);
+            for (size_t i = base; i < out.size(); ++i) {
+              out[i].uv[0] = out[i].uv[1] = 0.0f;
+              std::memset(out[i].color, 255, sizeof out[i].color);
+            }
+          }
+          out[base + e].position[c] = static_cast<float>(v);
+        })) {
+      return false;
+    }
+    out.resize(base + vertices);
+    if (!Accessor(key.normal, 3, "NORMAL", &count, [&](size_t e, int c, double v) {
+          if (e < vertices) out[base + e].normal[c] = static_cast<float>(v);
+        })) {
+      return false;
+    }
+    if (count != vertices) return Fail(where_ + ": NORMAL and POSITION differ in count");
+    if (key.uv >= 0) {
+      if (!Accessor(key.uv, 2, "TEXCOORD_0", &count, [&](size_t e, int c, double v) {
+            if (e < vertices) out[base + e].uv[c] = static_cast<float>(v);
+          })) {
+        return false;
+      }
+      if (count != vertices) return Fail(where_ + ": TEXCOORD_0 and POSITION differ in count");
+    }
+    if (key.colour >= 0) {
+      if (!Accessor(key.colour, 4, "COLOR_0", &count, [&](size_t e, int c, double v) {
+            if (e < vertices && c < 4) out[base + e].color[c] = ColourByte(v);
+          })) {
+        return false;
+      }
+      if (count != vertices) return Fail(where_ + ": COLOR_0 and POSITION differ in count");
+      direct_->colored = true;
+    }
+    if (p.attributes.count("TEXCOORD_1") || p.attributes.count("JOINTS_0")) {
+      Note("texture coordinates beyond TEXCOORD_0 and joints are not used");
+    }
+
+    // Placed in the world as the corners' path places them (a transform that moves
+    // nothing leaves every number as it is, but -0, which becomes 0 there too).
     double determinant = 1;
     const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
-    const size_t vertices = positions.size() / 3;
+    const bool still = world == kIdentity;
     run->vertices = vertices;
-    run->base = static_cast<int32_t>(direct_->vertices.size());
+    run->base = static_cast<int32_t>(base);
     run->normalBase = 0;
-    run->uvBase = uvs.empty() ? -1 : 0;
-    direct_->vertices.resize(direct_->vertices.size() + vertices);
-    used_.resize(direct_->vertices.size(), 0);
-    if (!colours.empty()) direct_->colored = true;
+    run->uvBase = key.uv < 0 ? -1 : 0;
+    used_.resize(out.size(), 0);
+    const UvTransform* transform = key.transform >= 0 ? &transform_.at(key.transform) : nullptr;
     for (size_t v = 0; v < vertices; ++v) {
-      MeshVertex& out = direct_->vertices[static_cast<size_t>(run->base) + v];
-      const float* q = &positions[3 * v];
-      for (int r = 0; r < 3; ++r) {
-        out.position[r] =
-            ToFloat(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] + world[12 + r]);
-      }
-      if (!IsFinite3(q) || !IsFinite3(out.position)) {
-        return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
-                    ": element " + std::to_string(v) + " is not a finite position");
+      MeshVertex& vertex = out[base + v];
+      const float q[3] = {vertex.position[0], vertex.position[1], vertex.position[2]};
+      if (!IsFinite3(q)) return NotFinite(key.position, v);
+      if (still) {
+        for (float& c : vertex.position) c += 0.0f;
+      } else {
+        for (int r = 0; r < 3; ++r) {
+          vertex.position[r] =
+              ToFloat(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] + world[12 + r]);
+        }
+        if (!IsFinite3(vertex.position)) return NotFinite(key.position, v);
       }
       // A normal of no direction gets one made from the faces around it.
-      if (!PlacedNormal(&normals[3 * v], normalMatrix, determinant, out.normal)) return Corners();
-      out.uv[0] = out.uv[1] = 0.0f;
-      if (!uvs.empty()) {
-        float u = uvs[2 * v], t = uvs[2 * v + 1];
-        if (key.transform >= 0) transform_.at(key.transform).Apply(&u, &t);
-        out.uv[0] = u;
-        out.uv[1] = 1.0f - t;  // glTF's v runs down the picture, OBJ's up
-      }
-      if (colours.empty()) {
-        std::memset(out.color, 255, sizeof out.color);
-      } else {
-        std::memcpy(out.color, &colours[4 * v], sizeof out.color);
+      if (!PlacedNormal(vertex.normal, still, normalMatrix, determinant)) return Corners();
+      if (key.uv >= 0) {
+        if (transform) transform->Apply(&vertex.uv[0], &vertex.uv[1]);
+        vertex.uv[1] = 1.0f - vertex.uv[1];  // glTF's v runs down the picture, OBJ's up
       }
     }
     return true;
+  }
+
+  bool NotFinite(int positionAccessor, size_t element) {
+    return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
+                ": element " + std::to_string(element) + " is not a finite position");
   }
 
   // Appends triangle a, b, c of `run` (numbers within the run) to the arrays, its vertices
@@ -723,7 +789,9 @@ class GltfReader {
     // Triangles; a mirroring transform turns their winding, which is turned back.
     const int32_t materialNumber = materialIndex_.at(material);
     const size_t first = direct_ ? direct_->indices.size() : 0;
-    if (direct_) direct_->indices.reserve(first + 3 * indices.size());
+    if (direct_ && direct_->indices.capacity() < first + 3 * indices.size()) {
+      direct_->indices.reserve(std::max(first + 3 * indices.size(), 2 * first));
+    }
     bool direct = direct_ != nullptr;
     // Without NORMAL glTF asks for flat shading: each triangle its own face's normal.
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
