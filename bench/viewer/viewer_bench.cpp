@@ -315,7 +315,7 @@ void BenchFormat(const char* name, const std::string& bytes, const std::function
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
   const bool binaryOnly = argc > 2 && std::string(argv[2]) == "--binary-only";
-  const std::string obj = Torus(1000, 500);
+  const std::string obj = binaryOnly ? std::string() : Torus(1000, 500);
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "viewer_bench";
   std::filesystem::create_directories(folder);
   const std::string objFile = (folder / "torus.obj").string();

@@ -691,10 +691,11 @@ class GltfReader {
   // marked used as they are or turned round: a corner's normal pointing against its
   // triangle's winding is turned with the face. False where a vertex is turned for one
   // triangle and not for another, which the one shared vertex cannot be.
-  bool DirectTriangle(const VertexRun& run, uint32_t a, uint32_t b, uint32_t c) {
-    const uint32_t base = static_cast<uint32_t>(run.base);
-    const MeshVertex* v[3] = {&direct_->vertices[base + a], &direct_->vertices[base + b],
-                              &direct_->vertices[base + c]};
+  // `vertices` and `used` start at the run's first vertex; the vertex numbers go to
+  // `*out`, which moves on.
+  static inline bool DirectTriangle(const MeshVertex* vertices, uint8_t* used, uint32_t base,
+                                    uint32_t** out, uint32_t a, uint32_t b, uint32_t c) {
+    const MeshVertex* v[3] = {&vertices[a], &vertices[b], &vertices[c]};
     const float u[3] = {v[1]->position[0] - v[0]->position[0],
                         v[1]->position[1] - v[0]->position[1],
                         v[1]->position[2] - v[0]->position[2]};
@@ -706,10 +707,10 @@ class GltfReader {
     int k = 0;
     for (uint32_t i : {a, b, c}) {
       const float* m = v[k++]->normal;
-      uint8_t& use = used_[base + i];
+      uint8_t& use = used[i];
       use |= m[0] * n[0] + m[1] * n[1] + m[2] * n[2] < 0.0f ? kTurned : kAsItIs;
       if (use == (kTurned | kAsItIs)) return false;
-      direct_->indices.push_back(base + i);
+      *(*out)++ = base + i;
     }
     return true;
   }
@@ -755,7 +756,8 @@ class GltfReader {
     size_t count = 0;
     double determinant = 1;
     NormalMatrix(world, &determinant);
-    std::vector<uint32_t> indices;
+    std::vector<uint32_t>& indices = indexScratch_;  // kept from primitive to primitive
+    indices.clear();
     if (p.indices >= 0) {
       const int type = p.indices < static_cast<int>(model_.accessors.size())
                            ? model_.accessors[p.indices].componentType
@@ -789,15 +791,28 @@ class GltfReader {
     // Triangles; a mirroring transform turns their winding, which is turned back.
     const int32_t materialNumber = materialIndex_.at(material);
     const size_t first = direct_ ? direct_->indices.size() : 0;
-    if (direct_ && direct_->indices.capacity() < first + 3 * indices.size()) {
-      direct_->indices.reserve(std::max(first + 3 * indices.size(), 2 * first));
+    uint32_t* cursor = nullptr;
+    const MeshVertex* runVertices = nullptr;
+    uint8_t* runUsed = nullptr;
+    if (direct_) {
+      const size_t most = mode == TINYGLTF_MODE_TRIANGLES ? indices.size() / 3 * 3
+                          : indices.size() > 2            ? 3 * (indices.size() - 2)
+                                                          : 0;
+      if (direct_->indices.capacity() < first + most) {
+        direct_->indices.reserve(std::max(first + most, 2 * first));
+      }
+      direct_->indices.resize(first + most);
+      cursor = direct_->indices.data() + first;
+      runVertices = direct_->vertices.data() + run.base;
+      runUsed = used_.data() + run.base;
     }
     bool direct = direct_ != nullptr;
     // Without NORMAL glTF asks for flat shading: each triangle its own face's normal.
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
       if (determinant < 0) std::swap(b, c);
       if (direct_) {
-        direct = direct && DirectTriangle(run, a, b, c);
+        direct = direct && DirectTriangle(runVertices, runUsed, static_cast<uint32_t>(run.base),
+                                          &cursor, a, b, c);
         return;
       }
       int32_t flat = -1;
@@ -819,7 +834,16 @@ class GltfReader {
       }
       EndMeshFace(mesh_, materialNumber);
     };
-    if (mode == TINYGLTF_MODE_TRIANGLES) {
+    if (direct_ && mode == TINYGLTF_MODE_TRIANGLES) {
+      // The common case in a loop of its own.
+      const uint32_t base = static_cast<uint32_t>(run.base);
+      const bool mirrored = determinant < 0;
+      for (size_t i = 0; direct && i + 2 < indices.size(); i += 3) {
+        const uint32_t* t = &indices[i];
+        direct = DirectTriangle(runVertices, runUsed, base, &cursor, t[0], mirrored ? t[2] : t[1],
+                                mirrored ? t[1] : t[2]);
+      }
+    } else if (mode == TINYGLTF_MODE_TRIANGLES) {
       for (size_t i = 0; i + 2 < indices.size(); i += 3) {
         triangle(indices[i], indices[i + 1], indices[i + 2]);
       }
@@ -838,6 +862,7 @@ class GltfReader {
     }
     if (direct_) {
       if (!direct) return Corners();
+      direct_->indices.resize(static_cast<size_t>(cursor - direct_->indices.data()));
       const uint32_t count = static_cast<uint32_t>(direct_->indices.size() - first);
       if (!runsOut_.empty() && runsOut_.back().material == materialNumber) {
         runsOut_.back().count += count;
@@ -971,6 +996,7 @@ class GltfReader {
   std::map<int, UvTransform> transform_;  // by glTF material
   int node_ = -1;                         // the node whose mesh is being read
   std::map<VertexKey, VertexRun> runs_;   // vertices already in the mesh
+  std::vector<uint32_t> indexScratch_;    // the primitive's indices as read
   // Reading straight into arrays: where the triangles go, each primitive's run of them,
   // which vertices a triangle uses, and where each object starts.
   IndexedMesh* direct_ = nullptr;
