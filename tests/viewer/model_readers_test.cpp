@@ -320,6 +320,8 @@ TEST(ModelReadersTest, GltfAndBinaryStlGoStraightIntoArraysAsTheCornersWouldDraw
   materials.replace(
       materials.find(indices), indices.size(),  // the first triangle alone
       indices + R"(,{"bufferView":3,"componentType":5123,"count":3,"type":"SCALAR"})");
+  std::string colours = SquareJson(buffer, image);  // the normals again, as RGB colours
+  colours.replace(colours.find("\"NORMAL\":1,"), 11, "\"NORMAL\":1,\"COLOR_0\":1,");
   std::string flat = SquareJson(buffer, image);
   flat.erase(flat.find("\"NORMAL\":1,"), 11);
   struct Case {
@@ -330,6 +332,7 @@ TEST(ModelReadersTest, GltfAndBinaryStlGoStraightIntoArraysAsTheCornersWouldDraw
       {"tree.gltf", SquareJson(buffer, image, "", nodes), true},
       {"square.glb", Glb(SquareJson(R"({"byteLength":386})", image), bin), true},
       {"materials.gltf", materials, true},
+      {"colours.gltf", colours, true},
       {"against.gltf", SquareJson(R"({"byteLength":386,"uri":"against.bin"})", image), true},
       {"flat.gltf", flat, false},
       {"cube.stl", CubeStlBinary(), true},

@@ -609,13 +609,7 @@ class GltfReader {
     // Each attribute read into the vertices themselves; an accessor longer than POSITION's
     // is refused after its read, so nothing is written beyond them.
     if (!Accessor(key.position, 3, "POSITION", &vertices, [&](size_t e, int c, double v) {
-          if (e == 0 && c == 0) {
-            out.resize(base + vertices);
-            for (size_t i = base; i < out.size(); ++i) {
-              out[i].uv[0] = out[i].uv[1] = 0.0f;
-              std::memset(out[i].color, 255, sizeof out[i].color);
-            }
-          }
+          if (e == 0 && c == 0) out.resize(base + vertices);
           out[base + e].position[c] = static_cast<float>(v);
         })) {
       return false;
@@ -637,7 +631,9 @@ class GltfReader {
     }
     if (key.colour >= 0) {
       if (!Accessor(key.colour, 4, "COLOR_0", &count, [&](size_t e, int c, double v) {
-            if (e < vertices && c < 4) out[base + e].color[c] = ColourByte(v);
+            if (e >= vertices || c >= 4) return;
+            if (c == 0) out[base + e].color[3] = 255;  // for colours of three components
+            out[base + e].color[c] = ColourByte(v);
           })) {
         return false;
       }
@@ -677,7 +673,10 @@ class GltfReader {
       if (key.uv >= 0) {
         if (transform) transform->Apply(&vertex.uv[0], &vertex.uv[1]);
         vertex.uv[1] = 1.0f - vertex.uv[1];  // glTF's v runs down the picture, OBJ's up
+      } else {
+        vertex.uv[0] = vertex.uv[1] = 0.0f;
       }
+      if (key.colour < 0) std::memset(vertex.color, 255, sizeof vertex.color);
     }
     return true;
   }
