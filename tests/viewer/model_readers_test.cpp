@@ -255,6 +255,11 @@ TEST(ModelReadersTest, BrokenFilesAreRefusedInOneLineThatSaysWhere) {
     EXPECT_EQ(error.rfind(dir / c.name + ": ", 0), 0u) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    // The same message where the viewer reads straight into its arrays.
+    IndexedMesh arrays;
+    std::string direct;
+    EXPECT_FALSE(ReadModelFile(dir / c.name, &mesh, &direct, nullptr, &arrays)) << c.name;
+    EXPECT_EQ(direct, error);
   }
 }
 

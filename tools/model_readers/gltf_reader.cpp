@@ -681,6 +681,15 @@ class GltfReader {
     return true;
   }
 
+  bool IndexBeyond(int accessor, size_t i, uint32_t vertex, size_t vertices) {
+    return Fail("accessor " + std::to_string(accessor) + " (indices) of " + where_ + ": index " +
+                std::to_string(i) + " is vertex " + std::to_string(vertex) + " of only " +
+                std::to_string(vertices));
+  }
+  static uint32_t ReadIndex(int type, const unsigned char* p) {
+    return static_cast<uint32_t>(Component(p, type, false));
+  }
+
   bool NotFinite(int positionAccessor, size_t element) {
     return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
                 ": element " + std::to_string(element) + " is not a finite position");
@@ -757,6 +766,10 @@ class GltfReader {
     NormalMatrix(world, &determinant);
     std::vector<uint32_t>& indices = indexScratch_;  // kept from primitive to primitive
     indices.clear();
+    // Plain triangles going straight into the arrays take their indices where they lie.
+    const unsigned char* plain = nullptr;
+    size_t plainStride = 0;
+    int plainType = 0;
     if (p.indices >= 0) {
       const int type = p.indices < static_cast<int>(model_.accessors.size())
                            ? model_.accessors[p.indices].componentType
@@ -768,19 +781,29 @@ class GltfReader {
         return Fail("accessor " + std::to_string(p.indices) + " (indices): component type " +
                     std::to_string(type) + " is not an unsigned integer");
       }
-      if (!Accessor(p.indices, 1, "indices", &count, [&](size_t e, int, double v) {
+      if (direct_ && mode == TINYGLTF_MODE_TRIANGLES) {
+        // Checked through the one accessor routine, which reads nothing for a store that
+        // keeps nothing.
+        if (!Accessor(p.indices, 1, "indices", &count, [](size_t, int, double) {})) return false;
+        const tinygltf::Accessor& a = model_.accessors[p.indices];
+        if (!a.sparse.isSparse && a.bufferView >= 0 && count > 0) {
+          const tinygltf::BufferView& view = model_.bufferViews[a.bufferView];
+          plain = model_.buffers[view.buffer].data.data() + view.byteOffset + a.byteOffset;
+          plainType = type;
+          plainStride = view.byteStride > 0
+                            ? static_cast<size_t>(view.byteStride)
+                            : static_cast<size_t>(tinygltf::GetComponentSizeInBytes(type));
+        }
+      }
+      if (!plain && !Accessor(p.indices, 1, "indices", &count, [&](size_t e, int, double v) {
             if (e == 0) indices.resize(count);
             indices[e] = static_cast<uint32_t>(v);
           })) {
         return false;
       }
-      indices.resize(count);
+      if (!plain) indices.resize(count);
       for (size_t i = 0; i < indices.size(); ++i) {
-        if (indices[i] >= vertices) {
-          return Fail("accessor " + std::to_string(p.indices) + " (indices) of " + where_ +
-                      ": index " + std::to_string(i) + " is vertex " + std::to_string(indices[i]) +
-                      " of only " + std::to_string(vertices));
-        }
+        if (indices[i] >= vertices) return IndexBeyond(p.indices, i, indices[i], vertices);
       }
     } else {
       indices.resize(vertices);
@@ -794,9 +817,10 @@ class GltfReader {
     const MeshVertex* runVertices = nullptr;
     uint8_t* runUsed = nullptr;
     if (direct_) {
-      const size_t most = mode == TINYGLTF_MODE_TRIANGLES ? indices.size() / 3 * 3
-                          : indices.size() > 2            ? 3 * (indices.size() - 2)
-                                                          : 0;
+      const size_t most = plain                             ? count / 3 * 3
+                          : mode == TINYGLTF_MODE_TRIANGLES ? indices.size() / 3 * 3
+                          : indices.size() > 2              ? 3 * (indices.size() - 2)
+                                                            : 0;
       if (direct_->indices.capacity() < first + most) {
         direct_->indices.reserve(std::max(first + most, 2 * first));
       }
@@ -833,7 +857,34 @@ class GltfReader {
       }
       EndMeshFace(mesh_, materialNumber);
     };
-    if (direct_ && mode == TINYGLTF_MODE_TRIANGLES) {
+    if (plain) {
+      // The common case: each index read, checked and written in one pass.
+      const uint32_t base = static_cast<uint32_t>(run.base);
+      const bool mirrored = determinant < 0;
+      size_t bad = count;  // the first index naming no vertex
+      ForComponentType(plainType, [&](auto kind) {
+        const auto at = [&](size_t i) {
+          return static_cast<uint32_t>(
+              ComponentOf<decltype(kind)::value>(plain + i * plainStride, false));
+        };
+        for (size_t i = 0; direct && i + 2 < count; i += 3) {
+          const uint32_t t[3] = {at(i), at(i + 1), at(i + 2)};
+          for (size_t k = 0; k < 3; ++k) {
+            if (t[k] >= vertices && bad == count) bad = i + k;
+          }
+          if (bad < count) return;
+          direct = DirectTriangle(runVertices, runUsed, base, &cursor, t[0], mirrored ? t[2] : t[1],
+                                  mirrored ? t[1] : t[2]);
+        }
+        for (size_t i = count / 3 * 3; direct && i < count && bad == count; ++i) {
+          if (at(i) >= vertices) bad = i;
+        }
+      });
+      if (bad < count) {
+        return IndexBeyond(p.indices, bad, ReadIndex(plainType, plain + bad * plainStride),
+                           vertices);
+      }
+    } else if (direct_ && mode == TINYGLTF_MODE_TRIANGLES) {
       // The common case in a loop of its own.
       const uint32_t base = static_cast<uint32_t>(run.base);
       const bool mirrored = determinant < 0;
