@@ -327,6 +327,11 @@ TEST(ModelReadersTest, GltfAndBinaryStlGoStraightIntoArraysAsTheCornersWouldDraw
       indices + R"(,{"bufferView":3,"componentType":5123,"count":3,"type":"SCALAR"})");
   std::string colours = SquareJson(buffer, image);  // the normals again, as RGB colours
   colours.replace(colours.find("\"NORMAL\":1,"), 11, "\"NORMAL\":1,\"COLOR_0\":1,");
+  // Positions through a sparse substitution (vertex 0 by itself), not read where they lie.
+  std::string sparse = SquareJson(buffer, image);
+  sparse.replace(sparse.find("\"max\":[1,1,0]"), 13,
+                 R"("max":[1,1,0],"sparse":{"count":1,"indices":{"bufferView":3,)"
+                 R"("componentType":5123},"values":{"bufferView":0}})");
   std::string flat = SquareJson(buffer, image);
   flat.erase(flat.find("\"NORMAL\":1,"), 11);
   struct Case {
@@ -338,6 +343,7 @@ TEST(ModelReadersTest, GltfAndBinaryStlGoStraightIntoArraysAsTheCornersWouldDraw
       {"square.glb", Glb(SquareJson(R"({"byteLength":386})", image), bin), true},
       {"materials.gltf", materials, true},
       {"colours.gltf", colours, true},
+      {"sparse.gltf", sparse, true},
       {"against.gltf", SquareJson(R"({"byteLength":386,"uri":"against.bin"})", image), true},
       {"flat.gltf", flat, false},
       {"cube.stl", CubeStlBinary(), true},

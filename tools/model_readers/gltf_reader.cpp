@@ -606,28 +606,38 @@ class GltfReader {
     std::vector<MeshVertex>& out = direct_->vertices;
     const size_t base = out.size();
     size_t vertices = 0, count = 0;
-    // Each attribute read into the vertices themselves; an accessor longer than POSITION's
-    // is refused after its read, so nothing is written beyond them.
-    if (!Accessor(key.position, 3, "POSITION", &vertices, [&](size_t e, int c, double v) {
-          if (e == 0 && c == 0) out.resize(base + vertices);
+    // Each attribute checked, then read into the vertices themselves: floats lying plainly
+    // in their bufferView in the pass below, any other through the accessor routine now.
+    // An accessor longer than POSITION's is refused before that pass and writes nothing
+    // beyond the vertices.
+    const auto none = [](size_t, int, double) {};
+    if (!Accessor(key.position, 3, "POSITION", &vertices, none)) return false;
+    out.resize(base + vertices);
+    const PlainFloats positions = Plain(key.position);
+    if (!positions.data &&
+        !Accessor(key.position, 3, "POSITION", &vertices, [&](size_t e, int c, double v) {
           out[base + e].position[c] = static_cast<float>(v);
         })) {
       return false;
     }
-    out.resize(base + vertices);
-    if (!Accessor(key.normal, 3, "NORMAL", &count, [&](size_t e, int c, double v) {
-          if (e < vertices) out[base + e].normal[c] = static_cast<float>(v);
+    if (!Accessor(key.normal, 3, "NORMAL", &count, none)) return false;
+    if (count != vertices) return Fail(where_ + ": NORMAL and POSITION differ in count");
+    const PlainFloats normals = Plain(key.normal);
+    if (!normals.data && !Accessor(key.normal, 3, "NORMAL", &count, [&](size_t e, int c, double v) {
+          out[base + e].normal[c] = static_cast<float>(v);
         })) {
       return false;
     }
-    if (count != vertices) return Fail(where_ + ": NORMAL and POSITION differ in count");
+    PlainFloats uvs;
     if (key.uv >= 0) {
-      if (!Accessor(key.uv, 2, "TEXCOORD_0", &count, [&](size_t e, int c, double v) {
-            if (e < vertices) out[base + e].uv[c] = static_cast<float>(v);
+      if (!Accessor(key.uv, 2, "TEXCOORD_0", &count, none)) return false;
+      if (count != vertices) return Fail(where_ + ": TEXCOORD_0 and POSITION differ in count");
+      uvs = Plain(key.uv);
+      if (!uvs.data && !Accessor(key.uv, 2, "TEXCOORD_0", &count, [&](size_t e, int c, double v) {
+            out[base + e].uv[c] = static_cast<float>(v);
           })) {
         return false;
       }
-      if (count != vertices) return Fail(where_ + ": TEXCOORD_0 and POSITION differ in count");
     }
     if (key.colour >= 0) {
       if (!Accessor(key.colour, 4, "COLOR_0", &count, [&](size_t e, int c, double v) {
@@ -657,6 +667,9 @@ class GltfReader {
     const UvTransform* transform = key.transform >= 0 ? &transform_.at(key.transform) : nullptr;
     for (size_t v = 0; v < vertices; ++v) {
       MeshVertex& vertex = out[base + v];
+      if (positions.data) std::memcpy(vertex.position, positions.At(v), sizeof vertex.position);
+      if (normals.data) std::memcpy(vertex.normal, normals.At(v), sizeof vertex.normal);
+      if (uvs.data) std::memcpy(vertex.uv, uvs.At(v), sizeof vertex.uv);
       const float q[3] = {vertex.position[0], vertex.position[1], vertex.position[2]};
       if (!IsFinite3(q)) return NotFinite(key.position, v);
       if (still) {
@@ -679,6 +692,26 @@ class GltfReader {
       if (key.colour < 0) std::memset(vertex.color, 255, sizeof vertex.color);
     }
     return true;
+  }
+
+  // Where a float accessor's elements lie when they lie plainly in a bufferView (no sparse
+  // substitution); data null otherwise. Only for an accessor Accessor has checked.
+  struct PlainFloats {
+    const unsigned char* data = nullptr;
+    size_t stride = 0;
+    const unsigned char* At(size_t element) const { return data + element * stride; }
+  };
+  PlainFloats Plain(int index) const {
+    const tinygltf::Accessor& a = model_.accessors[index];
+    if (a.sparse.isSparse || a.bufferView < 0 || a.count == 0 ||
+        a.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT) {
+      return {};
+    }
+    const tinygltf::BufferView& view = model_.bufferViews[a.bufferView];
+    const int components = tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type));
+    return {model_.buffers[view.buffer].data.data() + view.byteOffset + a.byteOffset,
+            view.byteStride > 0 ? static_cast<size_t>(view.byteStride)
+                                : static_cast<size_t>(4 * components)};
   }
 
   bool IndexBeyond(int accessor, size_t i, uint32_t vertex, size_t vertices) {
