@@ -10,10 +10,15 @@
 //   and beside them the toolkit's own path (--toolkit-draw): the OBJ converted to the model
 //   format, LoadModelFile, CompileModelScene, and a frame replaying that list.
 // Then the same torus as a GLB (positions, texture coordinates, normals and 32-bit
-// indices, a primitive a material) and as a binary STL (with facet normals): bytes in memory to
-// ready to draw against a bare read of the same buffers (every number of them summed), and its
-// frame against the bare draw loop.
-// Each figure is the best of several runs. Usage: viewer_bench [frames (default 10)]
+// indices, a primitive a material) and as a binary STL (with facet normals): the file's
+// bytes in memory to ready to draw (read as lumivex-view reads them, straight into vertex
+// arrays, uploaded, glFinish) against a bare read of the same buffers: every vertex's
+// numbers copied from the file's bytes into the viewer's vertex layout and the indices
+// (for STL: one a corner) beside them, uploaded the same way. The floor parses no JSON,
+// checks no bound, places nothing by a transform and shares nothing: the least any loader
+// of these bytes does to draw them. Then its frame against the bare draw loop.
+// Each figure is the best of several runs.
+// Usage: viewer_bench [frames (default 10)] [--binary-only: the GLB and STL alone]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -235,9 +240,10 @@ std::string TorusStl(const TorusArrays& t) {
   return stl;
 }
 
-// The floor for a binary format: its own arrays copied straight into the viewer's vertex
-// layout and uploaded, as a loader that works nothing out (no normals, no shared corners,
-// no materials) would.
+// The floor for a binary format, a bare read of the file's own buffers: every vertex's
+// numbers copied from the bytes into the viewer's vertex layout and uploaded, as a loader
+// that works nothing out (no JSON, no bounds, no transform, no normals at unit length, no
+// materials) would.
 void UploadBare(ViewerMesh* mesh) {
   MeshArrays arrays;
   UploadMeshArrays(mesh, HeadlessGL::ProcAddress, &arrays);
@@ -258,7 +264,8 @@ MeshVertex BareVertex(const float* position, const float* normal, const float* u
 // A format's bytes to ready to draw against the bare upload of its arrays, then its frame
 // against the bare loop.
 void BenchFormat(const char* name, const std::string& bytes, const std::function<void()>& bare,
-                 const std::function<bool(ObjMesh*, std::string*)>& read, int frames) {
+                 const std::function<bool(ObjMesh*, IndexedMesh*, std::string*)>& read,
+                 int frames) {
   ViewerModel model;
   std::string error;
   double bareMs = 0, loadMs = 0;
@@ -268,20 +275,18 @@ void BenchFormat(const char* name, const std::string& bytes, const std::function
         ReleaseViewerModel(&model);
         model = ViewerModel();
         ObjMesh source;
-        if (!read(&source, &error)) std::fprintf(stderr, "%s: %s\n", name, error.c_str());
-        BuildViewerMesh(source, kCreaseDegrees, &model.mesh);
-        model.materialList = source.materialList;
-        model.triangles = static_cast<int>(source.Triangles());
-        model.materials = static_cast<int>(source.materialList.size());
-        model.radius = model.mesh.radius;
-        std::copy_n(model.mesh.center, 3, model.center);
+        IndexedMesh arrays;
+        if (!read(&source, &arrays, &error)) std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+        if (arrays.indices.empty())
+          std::fprintf(stderr, "%s: not read straight into arrays\n", name);
+        FillViewerModel(source, &arrays, &model);
         MakeViewerScene(&model, HeadlessGL::ProcAddress, nullptr);
         glFinish();
       },
       &bareMs, &loadMs);
   std::printf(
-      "%s (%zu bytes, %d triangles): loading %.0f ms, bare arrays uploaded %.0f ms: ratio "
-      "%.2f (at most 2)\n",
+      "%s (%zu bytes, %d triangles): loading %.0f ms, bare read of its buffers into arrays, "
+      "uploaded, %.0f ms: ratio %.2f (at most 2)\n",
       name, bytes.size(), model.triangles, loadMs, bareMs, loadMs / bareMs);
   const ViewerCamera camera;
   const ViewerDisplay display;
@@ -310,7 +315,8 @@ void BenchFormat(const char* name, const std::string& bytes, const std::function
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  const std::string obj = Torus(1000, 500);
+  const bool binaryOnly = argc > 2 && std::string(argv[2]) == "--binary-only";
+  const std::string obj = binaryOnly ? std::string() : Torus(1000, 500);
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "viewer_bench";
   std::filesystem::create_directories(folder);
   const std::string objFile = (folder / "torus.obj").string();
@@ -331,102 +337,104 @@ int main(int argc, char** argv) {
   }
   SetUpViewerGL();
 
-  volatile double sink = 0;
-  // OBJ text to ready to draw, as lumivex-view does it (the file read is left out: both
-  // sides start from the text in memory).
-  ViewerModel viewer;
-  std::string error;
-  size_t vertices = 0;
-  double parseMs = 0, loadMs = 0;
-  BestOfTurns(
-      3, [&] { sink = sink + BareParse(obj); },
-      [&] {
-        ReleaseViewerModel(&viewer);
-        viewer = ViewerModel();
-        ObjMesh source;
-        if (!ReadObj(obj, &source, &error)) std::fprintf(stderr, "%s\n", error.c_str());
-        BuildViewerMesh(source, kCreaseDegrees, &viewer.mesh);
-        viewer.materialList = source.materialList;
-        viewer.triangles = static_cast<int>(source.Triangles());
-        viewer.materials = static_cast<int>(source.materialList.size());
-        viewer.radius = viewer.mesh.radius;
-        std::copy_n(viewer.mesh.center, 3, viewer.center);
-        vertices = viewer.mesh.vertices.size();
-        MakeViewerScene(&viewer, HeadlessGL::ProcAddress, nullptr);
-        glFinish();
-      },
-      &parseMs, &loadMs);
-  std::printf("model: %d triangles, %d materials, OBJ %zu bytes, %zu vertices in %s\n",
-              viewer.triangles, viewer.materials, obj.size(), vertices,
-              viewer.arrays.vertexBuffer ? "buffer objects" : "memory");
-  std::printf("loading: %.0f ms, bare parse %.0f ms: ratio %.2f (at most 2)\n", loadMs, parseMs,
-              loadMs / parseMs);
+  if (!binaryOnly) {
+    volatile double sink = 0;
+    // OBJ text to ready to draw, as lumivex-view does it (the file read is left out: both
+    // sides start from the text in memory).
+    ViewerModel viewer;
+    std::string error;
+    size_t vertices = 0;
+    double parseMs = 0, loadMs = 0;
+    BestOfTurns(
+        3, [&] { sink = sink + BareParse(obj); },
+        [&] {
+          ReleaseViewerModel(&viewer);
+          viewer = ViewerModel();
+          ObjMesh source;
+          if (!ReadObj(obj, &source, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+          BuildViewerMesh(source, kCreaseDegrees, &viewer.mesh);
+          viewer.materialList = source.materialList;
+          viewer.triangles = static_cast<int>(source.Triangles());
+          viewer.materials = static_cast<int>(source.materialList.size());
+          viewer.radius = viewer.mesh.radius;
+          std::copy_n(viewer.mesh.center, 3, viewer.center);
+          vertices = viewer.mesh.vertices.size();
+          MakeViewerScene(&viewer, HeadlessGL::ProcAddress, nullptr);
+          glFinish();
+        },
+        &parseMs, &loadMs);
+    std::printf("model: %d triangles, %d materials, OBJ %zu bytes, %zu vertices in %s\n",
+                viewer.triangles, viewer.materials, obj.size(), vertices,
+                viewer.arrays.vertexBuffer ? "buffer objects" : "memory");
+    std::printf("loading: %.0f ms, bare parse %.0f ms: ratio %.2f (at most 2)\n", loadMs, parseMs,
+                loadMs / parseMs);
 
-  // The whole file as the program reads it, for the record.
-  ViewerModel fromFile;
-  std::vector<std::string> notes;
-  const double fileMs = BestMs(1, [&] {
-    if (!LoadViewerModel(objFile, false, &fromFile, &error, &notes)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-    }
-    MakeViewerScene(&fromFile, HeadlessGL::ProcAddress, nullptr);
-    glFinish();
-  });
-  ReleaseViewerModel(&fromFile);
-  std::printf("loading torus.obj from the file, as lumivex-view does: %.0f ms\n", fileMs);
+    // The whole file as the program reads it, for the record.
+    ViewerModel fromFile;
+    std::vector<std::string> notes;
+    const double fileMs = BestMs(1, [&] {
+      if (!LoadViewerModel(objFile, false, &fromFile, &error, &notes)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+      }
+      MakeViewerScene(&fromFile, HeadlessGL::ProcAddress, nullptr);
+      glFinish();
+    });
+    ReleaseViewerModel(&fromFile);
+    std::printf("loading torus.obj from the file, as lumivex-view does: %.0f ms\n", fileMs);
 
-  const ViewerCamera camera;
-  const ViewerDisplay display;
-  const std::vector<std::string> status = {ViewerStatusText(viewer, 0.0)};
-  BareFrame(viewer, camera);  // first use
-  glFinish();
-  DrawViewerFrame(viewer, camera, display, 800, 600, status, false);
-  glFinish();
-  double floorMs = 0, frameMs = 0;
-  BestOfTurns(
-      frames,
-      [&] {
-        BareFrame(viewer, camera);
-        glFinish();
-      },
-      [&] {
-        DrawViewerFrame(viewer, camera, display, 800, 600, status, false);
-        glFinish();
-      },
-      &floorMs, &frameMs);
-  std::printf(
-      "frame at 800x600: %.1f ms (%.1f frames per second), bare draw loop %.1f ms: "
-      "ratio %.2f (at most 1.25)\n",
-      frameMs, 1000.0 / frameMs, floorMs, frameMs / floorMs);
-  ViewerDisplay wire;
-  wire.wireframe = true;
-  const double wireMs = BestMs(std::max(1, frames / 2), [&] {
-    DrawViewerFrame(viewer, camera, wire, 800, 600, status, false);
+    const ViewerCamera camera;
+    const ViewerDisplay display;
+    const std::vector<std::string> status = {ViewerStatusText(viewer, 0.0)};
+    BareFrame(viewer, camera);  // first use
     glFinish();
-  });
-  std::printf("frame with the wireframe over it (W): %.1f ms\n", wireMs);
-  ReleaseViewerModel(&viewer);
+    DrawViewerFrame(viewer, camera, display, 800, 600, status, false);
+    glFinish();
+    double floorMs = 0, frameMs = 0;
+    BestOfTurns(
+        frames,
+        [&] {
+          BareFrame(viewer, camera);
+          glFinish();
+        },
+        [&] {
+          DrawViewerFrame(viewer, camera, display, 800, 600, status, false);
+          glFinish();
+        },
+        &floorMs, &frameMs);
+    std::printf(
+        "frame at 800x600: %.1f ms (%.1f frames per second), bare draw loop %.1f ms: "
+        "ratio %.2f (at most 1.25)\n",
+        frameMs, 1000.0 / frameMs, floorMs, frameMs / floorMs);
+    ViewerDisplay wire;
+    wire.wireframe = true;
+    const double wireMs = BestMs(std::max(1, frames / 2), [&] {
+      DrawViewerFrame(viewer, camera, wire, 800, 600, status, false);
+      glFinish();
+    });
+    std::printf("frame with the wireframe over it (W): %.1f ms\n", wireMs);
+    ReleaseViewerModel(&viewer);
 
-  // The toolkit's path on the same model: a display list of one begin/end a face.
-  ViewerModel toolkit;
-  const double toolkitLoadMs = BestMs(1, [&] {
-    if (!LoadViewerModel(objFile, true, &toolkit, &error, &notes)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-    }
-    MakeViewerScene(&toolkit, HeadlessGL::ProcAddress, nullptr);
-    glFinish();
-  });
-  DrawViewerFrame(toolkit, camera, display, 800, 600, status, false);
-  glFinish();
-  const double toolkitFrameMs = BestMs(2, [&] {
+    // The toolkit's path on the same model: a display list of one begin/end a face.
+    ViewerModel toolkit;
+    const double toolkitLoadMs = BestMs(1, [&] {
+      if (!LoadViewerModel(objFile, true, &toolkit, &error, &notes)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+      }
+      MakeViewerScene(&toolkit, HeadlessGL::ProcAddress, nullptr);
+      glFinish();
+    });
     DrawViewerFrame(toolkit, camera, display, 800, 600, status, false);
     glFinish();
-  });
-  std::printf(
-      "toolkit path (--toolkit-draw): loading %.0f ms, frame %.1f ms (%.2f frames per "
-      "second): %.1f times the viewer's frame\n",
-      toolkitLoadMs, toolkitFrameMs, 1000.0 / toolkitFrameMs, toolkitFrameMs / frameMs);
-  ReleaseViewerModel(&toolkit);
+    const double toolkitFrameMs = BestMs(2, [&] {
+      DrawViewerFrame(toolkit, camera, display, 800, 600, status, false);
+      glFinish();
+    });
+    std::printf(
+        "toolkit path (--toolkit-draw): loading %.0f ms, frame %.1f ms (%.2f frames per "
+        "second): %.1f times the viewer's frame\n",
+        toolkitLoadMs, toolkitFrameMs, 1000.0 / toolkitFrameMs, toolkitFrameMs / frameMs);
+    ReleaseViewerModel(&toolkit);
+  }
   std::filesystem::remove_all(folder);
 
   // The same torus as a GLB and as a binary STL.
@@ -452,8 +460,8 @@ int main(int argc, char** argv) {
   };
   BenchFormat(
       "GLB", glb, bareGlb,
-      [&glb](ObjMesh* mesh, std::string* error) {
-        return ReadGltf(glb, true, "", "torus.glb", mesh, error);
+      [&glb](ObjMesh* mesh, IndexedMesh* arrays, std::string* error) {
+        return ReadGltf(glb, true, "", "torus.glb", mesh, error, arrays);
       },
       frames);
   const std::string stl = TorusStl(torus);
@@ -474,7 +482,9 @@ int main(int argc, char** argv) {
   };
   BenchFormat(
       "binary STL", stl, bareStl,
-      [&stl](ObjMesh* mesh, std::string* error) { return ReadBinaryStl(stl, mesh, error); },
+      [&stl](ObjMesh* mesh, IndexedMesh* arrays, std::string* error) {
+        return ReadBinaryStl(stl, mesh, error, arrays);
+      },
       frames);
   return 0;
 }

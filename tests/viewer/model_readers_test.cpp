@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -254,5 +255,122 @@ TEST(ModelReadersTest, BrokenFilesAreRefusedInOneLineThatSaysWhere) {
     EXPECT_EQ(error.rfind(dir / c.name + ": ", 0), 0u) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    // The same message where the viewer reads straight into its arrays.
+    IndexedMesh arrays;
+    std::string direct;
+    EXPECT_FALSE(ReadModelFile(dir / c.name, &mesh, &direct, nullptr, &arrays)) << c.name;
+    EXPECT_EQ(direct, error);
+  }
+}
+
+namespace {
+
+// The triangles the viewer draws from `mesh`, each with its material and its corners'
+// position, normal, texture coordinate and colour, in a canonical order.
+std::vector<std::vector<long>> Drawn(const ViewerMesh& mesh) {
+  std::vector<std::vector<long>> out;
+  for (const MaterialRange& range : mesh.ranges) {
+    for (uint32_t i = range.first; i < range.first + range.count; i += 3) {
+      std::vector<std::vector<long>> corners;
+      for (uint32_t k = 0; k < 3; ++k) {
+        const MeshVertex& v = mesh.vertices.at(mesh.indices.at(i + k));
+        std::vector<long> c;
+        for (float f : v.position) c.push_back(std::lround(f * 1000));
+        for (float f : v.normal) c.push_back(std::lround(f * 1000));
+        for (float f : v.uv) c.push_back(std::lround(f * 1000));
+        c.insert(c.end(), v.color, v.color + 4);
+        corners.push_back(c);
+      }
+      std::rotate(corners.begin(), std::min_element(corners.begin(), corners.end()), corners.end());
+      std::vector<long> flat = {range.material};
+      for (const auto& c : corners) flat.insert(flat.end(), c.begin(), c.end());
+      out.push_back(flat);
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace
+
+// The viewer takes glTF and binary STL straight into its arrays; they must draw what the
+// corner-by-corner path draws, and a file only that path draws rightly must go through it.
+TEST(ModelReadersTest, GltfAndBinaryStlGoStraightIntoArraysAsTheCornersWouldDrawThem) {
+  testpics::ScratchFolder dir;
+  const std::string bin = SquareBin() + Bmp(10, 20, 30);
+  Write(dir / "square.bin", bin);
+  std::string against = bin;  // every normal -z against the square's winding
+  for (int v = 0; v < 4; ++v) {
+    const float z = -1;
+    std::memcpy(&against[48 + 12 * v + 8], &z, 4);
+  }
+  Write(dir / "against.bin", against);
+  const std::string buffer = R"({"byteLength":386,"uri":"square.bin"})";
+  const std::string image = R"({"bufferView":4})";
+  const std::string nodes =
+      R"([{"translation":[10,0,0],"scale":[2,2,2],"children":[1,2,3]},
+          {"mesh":0,"rotation":[0,0,0.70710678,0.70710678],"translation":[0,5,0]},
+          {"mesh":0,"matrix":[1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,-3,1]},
+          {"mesh":0,"scale":[-1,1,1]}])";
+  // Three primitives of two materials, the first material again last; the second draws one
+  // triangle.
+  std::string materials = SquareJson(buffer, image);
+  const std::string primitive = R"({"attributes":{"POSITION":0,"NORMAL":1,"TEXCOORD_0":2},)";
+  materials.replace(materials.find("\"material\":0}"), 13,
+                    "\"material\":0}," + primitive + "\"indices\":4,\"material\":1}," + primitive +
+                        "\"indices\":3,\"material\":0}");
+  materials.replace(materials.find("\"materials\":["), 13,
+                    R"("materials":[{"pbrMetallicRoughness":{"baseColorFactor":[1,0,0,1]}},)");
+  const std::string indices = R"({"bufferView":3,"componentType":5123,"count":6,"type":"SCALAR"})";
+  materials.replace(
+      materials.find(indices), indices.size(),  // the first triangle alone
+      indices + R"(,{"bufferView":3,"componentType":5123,"count":3,"type":"SCALAR"})");
+  std::string colours = SquareJson(buffer, image);  // the normals again, as RGB colours
+  colours.replace(colours.find("\"NORMAL\":1,"), 11, "\"NORMAL\":1,\"COLOR_0\":1,");
+  // Positions through a sparse substitution (vertex 0 by itself), not read where they lie.
+  std::string sparse = SquareJson(buffer, image);
+  sparse.replace(sparse.find("\"max\":[1,1,0]"), 13,
+                 R"("max":[1,1,0],"sparse":{"count":1,"indices":{"bufferView":3,)"
+                 R"("componentType":5123},"values":{"bufferView":0}})");
+  std::string flat = SquareJson(buffer, image);
+  flat.erase(flat.find("\"NORMAL\":1,"), 11);
+  struct Case {
+    std::string name, bytes;
+    bool direct;
+  };
+  const std::vector<Case> cases = {
+      {"tree.gltf", SquareJson(buffer, image, "", nodes), true},
+      {"square.glb", Glb(SquareJson(R"({"byteLength":386})", image), bin), true},
+      {"materials.gltf", materials, true},
+      {"colours.gltf", colours, true},
+      {"sparse.gltf", sparse, true},
+      {"against.gltf", SquareJson(R"({"byteLength":386,"uri":"against.bin"})", image), true},
+      {"flat.gltf", flat, false},
+      {"cube.stl", CubeStlBinary(), true},
+      {"zero.stl", CubeStlBinary(true), false},
+  };
+  for (const Case& c : cases) {
+    Write(dir / c.name, c.bytes);
+    ObjMesh corners, kept;
+    IndexedMesh arrays;
+    std::string error;
+    ASSERT_TRUE(ReadModelFile(dir / c.name, &corners, &error)) << error;
+    ASSERT_TRUE(ReadModelFile(dir / c.name, &kept, &error, nullptr, &arrays)) << error;
+    EXPECT_EQ(!arrays.indices.empty(), c.direct) << c.name;
+    ViewerMesh expected, direct;
+    BuildViewerMesh(corners, kCreaseDegrees, &expected);
+    if (c.direct) {
+      static_cast<IndexedMesh&>(direct) = arrays;
+      FrameViewerMesh(&direct);
+      EXPECT_TRUE(kept.corners.empty()) << c.name;
+    } else {
+      BuildViewerMesh(kept, kCreaseDegrees, &direct);
+    }
+    EXPECT_EQ(Drawn(direct), Drawn(expected)) << c.name;
+    EXPECT_EQ(direct.colored, expected.colored) << c.name;
+    EXPECT_NEAR(direct.radius, expected.radius, 1e-5f) << c.name;
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(direct.center[i], expected.center[i], 1e-5f);
+    EXPECT_EQ(kept.materialList.size(), corners.materialList.size()) << c.name;
+    EXPECT_EQ(kept.notes, corners.notes) << c.name;
   }
 }

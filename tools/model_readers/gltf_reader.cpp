@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "tools/model_readers/mesh_parts.h"
@@ -82,8 +83,9 @@ std::array<double, 9> NormalMatrix(const Matrix& m, double* determinant) {
 }
 
 // A component's value, normalized to -1..1 or 0..1 where the accessor says so.
-double Component(const unsigned char* p, int type, bool normalized) {
-  switch (type) {
+template <int kType>
+double ComponentOf(const unsigned char* p, bool normalized) {
+  switch (kType) {
     case TINYGLTF_COMPONENT_TYPE_BYTE: {
       const double v = static_cast<int8_t>(p[0]);
       return normalized ? std::max(v / 127.0, -1.0) : v;
@@ -118,6 +120,37 @@ double Component(const unsigned char* p, int type, bool normalized) {
     default:
       return 0;
   }
+}
+
+// Calls `each` with the component type as a constant, so that a loop over an accessor's
+// elements is made once for each type instead of asking the type at every component.
+template <typename Each>
+void ForComponentType(int type, Each each) {
+  switch (type) {
+    case TINYGLTF_COMPONENT_TYPE_BYTE:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_BYTE>());
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE>());
+    case TINYGLTF_COMPONENT_TYPE_SHORT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_SHORT>());
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT>());
+    case TINYGLTF_COMPONENT_TYPE_INT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_INT>());
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT>());
+    case TINYGLTF_COMPONENT_TYPE_FLOAT:
+      return each(std::integral_constant<int, TINYGLTF_COMPONENT_TYPE_FLOAT>());
+    default:
+      return each(std::integral_constant<int, 0>());
+  }
+}
+
+double Component(const unsigned char* p, int type, bool normalized) {
+  double value = 0;
+  ForComponentType(type,
+                   [&](auto kind) { value = ComponentOf<decltype(kind)::value>(p, normalized); });
+  return value;
 }
 
 // What an image the callback saw held: its encoded bytes, by image number.
@@ -211,8 +244,19 @@ struct VertexRun {
 class GltfReader {
  public:
   GltfReader(const tinygltf::Model& model, const ImageStore& images, const std::string& folder,
-             const std::string& name, ObjMesh* mesh, std::string* error)
-      : model_(model), images_(images), folder_(folder), name_(name), mesh_(mesh), error_(error) {}
+             const std::string& name, ObjMesh* mesh, std::string* error,
+             IndexedMesh* direct = nullptr)
+      : model_(model),
+        images_(images),
+        folder_(folder),
+        name_(name),
+        mesh_(mesh),
+        error_(error),
+        direct_(direct) {}
+
+  // Reading straight into the arrays stopped at something only the corner-by-corner path
+  // draws as it should (see ReadGltf): read again without them.
+  bool NeedsCorners() const { return needsCorners_; }
 
   bool Run() {
     for (const std::string& required : model_.extensionsRequired) {
@@ -241,10 +285,20 @@ class GltfReader {
         if (!child[n]) roots.push_back(static_cast<int>(n));
       }
     }
+    if (direct_) direct_->indices.reserve(IndicesOfEachMeshOnce());
     for (int root : roots) {
       if (!Node(root, kIdentity, 0)) return false;
     }
     if (mesh_->materialList.empty()) DefaultMaterial();
+    if (direct_) {
+      if (std::find(used_.begin(), used_.end(), 0) != used_.end()) return Corners();
+      for (size_t v = 0; v < used_.size(); ++v) {
+        if (used_[v] != kTurned) continue;
+        for (float& c : direct_->vertices[v].normal) c = -c;
+      }
+      GroupByMaterial(runsOut_, mesh_->materialList.size(), direct_);
+      direct_->objects = direct_->indices.empty() ? 0 : static_cast<int>(directStarts_.size()) + 1;
+    }
     return true;
   }
 
@@ -253,8 +307,31 @@ class GltfReader {
     *error_ = what;
     return false;
   }
+  bool Corners() {
+    needsCorners_ = true;
+    return false;
+  }
   void Note(const std::string& what) {
     if (noted_.insert(what).second) mesh_->notes.push_back(what);
+  }
+  // The vertex numbers of every mesh drawn once, for the arrays' first size (a strip's or
+  // fan's at most three an index).
+  size_t IndicesOfEachMeshOnce() const {
+    size_t total = 0;
+    for (const tinygltf::Mesh& m : model_.meshes) {
+      for (const tinygltf::Primitive& p : m.primitives) {
+        const auto position = p.attributes.find("POSITION");
+        const int accessor = p.indices >= 0                   ? p.indices
+                             : position != p.attributes.end() ? position->second
+                                                              : -1;
+        if (accessor < 0 || static_cast<size_t>(accessor) >= model_.accessors.size()) continue;
+        const size_t count = std::min(model_.accessors[accessor].count, kMostElements);
+        total += p.mode == TINYGLTF_MODE_TRIANGLE_STRIP || p.mode == TINYGLTF_MODE_TRIANGLE_FAN
+                     ? 3 * count
+                     : count;
+      }
+    }
+    return std::min(total, kMostElements);
   }
   bool HasMorphTargets() const {
     for (const tinygltf::Mesh& m : model_.meshes) {
@@ -277,10 +354,10 @@ class GltfReader {
         return Fail("node " + std::to_string(index) + ": mesh " + std::to_string(node.mesh) +
                     " does not exist");
       }
-      const uint32_t faces = static_cast<uint32_t>(mesh_->Faces());
-      if (faces > (mesh_->groupStarts.empty() ? 0 : mesh_->groupStarts.back())) {
-        mesh_->groupStarts.push_back(faces);
-      }
+      std::vector<uint32_t>& starts = direct_ ? directStarts_ : mesh_->groupStarts;
+      const uint32_t faces =
+          static_cast<uint32_t>(direct_ ? direct_->indices.size() / 3 : mesh_->Faces());
+      if (faces > (starts.empty() ? 0 : starts.back())) starts.push_back(faces);
       const tinygltf::Mesh& m = model_.meshes[node.mesh];
       for (size_t p = 0; p < m.primitives.size(); ++p) {
         where_ = "mesh " + std::to_string(node.mesh) + " primitive " + std::to_string(p);
@@ -329,12 +406,14 @@ class GltfReader {
                     " elements reach beyond its bufferView " + std::to_string(a.bufferView) + " (" +
                     std::to_string(length) + " bytes)");
       }
-      for (size_t e = 0; e < a.count; ++e) {
-        const unsigned char* p = data + a.byteOffset + e * stride;
-        for (int c = 0; c < components; ++c) {
-          store(e, c, Component(p + c * size, a.componentType, a.normalized));
+      ForComponentType(a.componentType, [&](auto kind) {
+        for (size_t e = 0; e < a.count; ++e) {
+          const unsigned char* p = data + a.byteOffset + e * stride;
+          for (int c = 0; c < components; ++c) {
+            store(e, c, ComponentOf<decltype(kind)::value>(p + c * size, a.normalized));
+          }
         }
-      }
+      });
     } else {
       for (size_t e = 0; e < a.count; ++e) {
         for (int c = 0; c < components; ++c) store(e, c, 0.0);
@@ -408,6 +487,7 @@ class GltfReader {
   // Reads a primitive's attributes and appends its vertices, placed by `world`.
   bool Vertices(const tinygltf::Primitive& p, const Matrix& world, const VertexKey& key,
                 VertexRun* run) {
+    if (direct_) return DirectVertices(p, world, key, run);
     const int positionAccessor = key.position;
     const auto attribute = [&p](const char* name) {
       const auto found = p.attributes.find(name);
@@ -497,6 +577,185 @@ class GltfReader {
     return true;
   }
 
+  // The normal `n` placed by the normal matrix (unless `still`) and turned with a mirroring
+  // transform, at unit length; false where it has no direction.
+  static bool PlacedNormal(float n[3], bool still, const std::array<double, 9>& normalMatrix,
+                           double determinant) {
+    if (still) {
+      for (int r = 0; r < 3; ++r) n[r] += 0.0f;
+    } else {
+      const float q[3] = {n[0], n[1], n[2]};
+      for (int r = 0; r < 3; ++r) {
+        double c = normalMatrix[r * 3] * q[0] + normalMatrix[r * 3 + 1] * q[1] +
+                   normalMatrix[r * 3 + 2] * q[2];
+        if (determinant < 0) c = -c;
+        n[r] = ToFloat(c);
+      }
+    }
+    const float l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(l > 0.0f) || !std::isfinite(l)) return false;
+    for (int r = 0; r < 3; ++r) n[r] /= l;
+    return true;
+  }
+
+  // Vertices straight into the arrays: a vertex of the file is a vertex of the arrays.
+  bool DirectVertices(const tinygltf::Primitive& p, const Matrix& world, const VertexKey& key,
+                      VertexRun* run) {
+    // Without normals each triangle is shaded flat, with vertices of its own.
+    if (key.normal < 0) return Corners();
+    std::vector<MeshVertex>& out = direct_->vertices;
+    const size_t base = out.size();
+    size_t vertices = 0, count = 0;
+    // Each attribute checked, then read into the vertices themselves: floats lying plainly
+    // in their bufferView in the pass below, any other through the accessor routine now.
+    // An accessor longer than POSITION's is refused before that pass and writes nothing
+    // beyond the vertices.
+    const auto none = [](size_t, int, double) {};
+    if (!Accessor(key.position, 3, "POSITION", &vertices, none)) return false;
+    out.resize(base + vertices);
+    const PlainFloats positions = Plain(key.position);
+    if (!positions.data &&
+        !Accessor(key.position, 3, "POSITION", &vertices, [&](size_t e, int c, double v) {
+          out[base + e].position[c] = static_cast<float>(v);
+        })) {
+      return false;
+    }
+    if (!Accessor(key.normal, 3, "NORMAL", &count, none)) return false;
+    if (count != vertices) return Fail(where_ + ": NORMAL and POSITION differ in count");
+    const PlainFloats normals = Plain(key.normal);
+    if (!normals.data && !Accessor(key.normal, 3, "NORMAL", &count, [&](size_t e, int c, double v) {
+          out[base + e].normal[c] = static_cast<float>(v);
+        })) {
+      return false;
+    }
+    PlainFloats uvs;
+    if (key.uv >= 0) {
+      if (!Accessor(key.uv, 2, "TEXCOORD_0", &count, none)) return false;
+      if (count != vertices) return Fail(where_ + ": TEXCOORD_0 and POSITION differ in count");
+      uvs = Plain(key.uv);
+      if (!uvs.data && !Accessor(key.uv, 2, "TEXCOORD_0", &count, [&](size_t e, int c, double v) {
+            out[base + e].uv[c] = static_cast<float>(v);
+          })) {
+        return false;
+      }
+    }
+    if (key.colour >= 0) {
+      if (!Accessor(key.colour, 4, "COLOR_0", &count, [&](size_t e, int c, double v) {
+            if (e >= vertices || c >= 4) return;
+            if (c == 0) out[base + e].color[3] = 255;  // for colours of three components
+            out[base + e].color[c] = ColourByte(v);
+          })) {
+        return false;
+      }
+      if (count != vertices) return Fail(where_ + ": COLOR_0 and POSITION differ in count");
+      direct_->colored = true;
+    }
+    if (p.attributes.count("TEXCOORD_1") || p.attributes.count("JOINTS_0")) {
+      Note("texture coordinates beyond TEXCOORD_0 and joints are not used");
+    }
+
+    // Placed in the world as the corners' path places them (a transform that moves
+    // nothing leaves every number as it is, but -0, which becomes 0 there too).
+    double determinant = 1;
+    const std::array<double, 9> normalMatrix = NormalMatrix(world, &determinant);
+    const bool still = world == kIdentity;
+    run->vertices = vertices;
+    run->base = static_cast<int32_t>(base);
+    run->normalBase = 0;
+    run->uvBase = key.uv < 0 ? -1 : 0;
+    used_.resize(out.size(), 0);
+    const UvTransform* transform = key.transform >= 0 ? &transform_.at(key.transform) : nullptr;
+    for (size_t v = 0; v < vertices; ++v) {
+      MeshVertex& vertex = out[base + v];
+      if (positions.data) std::memcpy(vertex.position, positions.At(v), sizeof vertex.position);
+      if (normals.data) std::memcpy(vertex.normal, normals.At(v), sizeof vertex.normal);
+      if (uvs.data) std::memcpy(vertex.uv, uvs.At(v), sizeof vertex.uv);
+      const float q[3] = {vertex.position[0], vertex.position[1], vertex.position[2]};
+      if (!IsFinite3(q)) return NotFinite(key.position, v);
+      if (still) {
+        for (float& c : vertex.position) c += 0.0f;
+      } else {
+        for (int r = 0; r < 3; ++r) {
+          vertex.position[r] =
+              ToFloat(world[r] * q[0] + world[4 + r] * q[1] + world[8 + r] * q[2] + world[12 + r]);
+        }
+        if (!IsFinite3(vertex.position)) return NotFinite(key.position, v);
+      }
+      // A normal of no direction gets one made from the faces around it.
+      if (!PlacedNormal(vertex.normal, still, normalMatrix, determinant)) return Corners();
+      if (key.uv >= 0) {
+        if (transform) transform->Apply(&vertex.uv[0], &vertex.uv[1]);
+        vertex.uv[1] = 1.0f - vertex.uv[1];  // glTF's v runs down the picture, OBJ's up
+      } else {
+        vertex.uv[0] = vertex.uv[1] = 0.0f;
+      }
+      if (key.colour < 0) std::memset(vertex.color, 255, sizeof vertex.color);
+    }
+    return true;
+  }
+
+  // Where a float accessor's elements lie when they lie plainly in a bufferView (no sparse
+  // substitution); data null otherwise. Only for an accessor Accessor has checked.
+  struct PlainFloats {
+    const unsigned char* data = nullptr;
+    size_t stride = 0;
+    const unsigned char* At(size_t element) const { return data + element * stride; }
+  };
+  PlainFloats Plain(int index) const {
+    const tinygltf::Accessor& a = model_.accessors[index];
+    if (a.sparse.isSparse || a.bufferView < 0 || a.count == 0 ||
+        a.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT) {
+      return {};
+    }
+    const tinygltf::BufferView& view = model_.bufferViews[a.bufferView];
+    const int components = tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type));
+    return {model_.buffers[view.buffer].data.data() + view.byteOffset + a.byteOffset,
+            view.byteStride > 0 ? static_cast<size_t>(view.byteStride)
+                                : static_cast<size_t>(4 * components)};
+  }
+
+  bool IndexBeyond(int accessor, size_t i, uint32_t vertex, size_t vertices) {
+    return Fail("accessor " + std::to_string(accessor) + " (indices) of " + where_ + ": index " +
+                std::to_string(i) + " is vertex " + std::to_string(vertex) + " of only " +
+                std::to_string(vertices));
+  }
+  static uint32_t ReadIndex(int type, const unsigned char* p) {
+    return static_cast<uint32_t>(Component(p, type, false));
+  }
+
+  bool NotFinite(int positionAccessor, size_t element) {
+    return Fail("accessor " + std::to_string(positionAccessor) + " (POSITION) of " + where_ +
+                ": element " + std::to_string(element) + " is not a finite position");
+  }
+
+  // Appends triangle a, b, c of `run` (numbers within the run) to the arrays, its vertices
+  // marked used as they are or turned round: a corner's normal pointing against its
+  // triangle's winding is turned with the face. False where a vertex is turned for one
+  // triangle and not for another, which the one shared vertex cannot be.
+  // `vertices` and `used` start at the run's first vertex; the vertex numbers go to
+  // `*out`, which moves on.
+  static inline bool DirectTriangle(const MeshVertex* vertices, uint8_t* used, uint32_t base,
+                                    uint32_t** out, uint32_t a, uint32_t b, uint32_t c) {
+    const MeshVertex* v[3] = {&vertices[a], &vertices[b], &vertices[c]};
+    const float u[3] = {v[1]->position[0] - v[0]->position[0],
+                        v[1]->position[1] - v[0]->position[1],
+                        v[1]->position[2] - v[0]->position[2]};
+    const float w[3] = {v[2]->position[0] - v[0]->position[0],
+                        v[2]->position[1] - v[0]->position[1],
+                        v[2]->position[2] - v[0]->position[2]};
+    const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                        u[0] * w[1] - u[1] * w[0]};
+    int k = 0;
+    for (uint32_t i : {a, b, c}) {
+      const float* m = v[k++]->normal;
+      uint8_t& use = used[i];
+      use |= m[0] * n[0] + m[1] * n[1] + m[2] * n[2] < 0.0f ? kTurned : kAsItIs;
+      if (use == (kTurned | kAsItIs)) return false;
+      *(*out)++ = base + i;
+    }
+    return true;
+  }
+
   bool Primitive(const tinygltf::Primitive& p, const Matrix& world) {
     const int mode = p.mode < 0 ? TINYGLTF_MODE_TRIANGLES : p.mode;
     if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
@@ -538,7 +797,12 @@ class GltfReader {
     size_t count = 0;
     double determinant = 1;
     NormalMatrix(world, &determinant);
-    std::vector<uint32_t> indices;
+    std::vector<uint32_t>& indices = indexScratch_;  // kept from primitive to primitive
+    indices.clear();
+    // Plain triangles going straight into the arrays take their indices where they lie.
+    const unsigned char* plain = nullptr;
+    size_t plainStride = 0;
+    int plainType = 0;
     if (p.indices >= 0) {
       const int type = p.indices < static_cast<int>(model_.accessors.size())
                            ? model_.accessors[p.indices].componentType
@@ -550,19 +814,29 @@ class GltfReader {
         return Fail("accessor " + std::to_string(p.indices) + " (indices): component type " +
                     std::to_string(type) + " is not an unsigned integer");
       }
-      if (!Accessor(p.indices, 1, "indices", &count, [&](size_t e, int, double v) {
+      if (direct_ && mode == TINYGLTF_MODE_TRIANGLES) {
+        // Checked through the one accessor routine, which reads nothing for a store that
+        // keeps nothing.
+        if (!Accessor(p.indices, 1, "indices", &count, [](size_t, int, double) {})) return false;
+        const tinygltf::Accessor& a = model_.accessors[p.indices];
+        if (!a.sparse.isSparse && a.bufferView >= 0 && count > 0) {
+          const tinygltf::BufferView& view = model_.bufferViews[a.bufferView];
+          plain = model_.buffers[view.buffer].data.data() + view.byteOffset + a.byteOffset;
+          plainType = type;
+          plainStride = view.byteStride > 0
+                            ? static_cast<size_t>(view.byteStride)
+                            : static_cast<size_t>(tinygltf::GetComponentSizeInBytes(type));
+        }
+      }
+      if (!plain && !Accessor(p.indices, 1, "indices", &count, [&](size_t e, int, double v) {
             if (e == 0) indices.resize(count);
             indices[e] = static_cast<uint32_t>(v);
           })) {
         return false;
       }
-      indices.resize(count);
+      if (!plain) indices.resize(count);
       for (size_t i = 0; i < indices.size(); ++i) {
-        if (indices[i] >= vertices) {
-          return Fail("accessor " + std::to_string(p.indices) + " (indices) of " + where_ +
-                      ": index " + std::to_string(i) + " is vertex " + std::to_string(indices[i]) +
-                      " of only " + std::to_string(vertices));
-        }
+        if (indices[i] >= vertices) return IndexBeyond(p.indices, i, indices[i], vertices);
       }
     } else {
       indices.resize(vertices);
@@ -571,9 +845,32 @@ class GltfReader {
 
     // Triangles; a mirroring transform turns their winding, which is turned back.
     const int32_t materialNumber = materialIndex_.at(material);
+    const size_t first = direct_ ? direct_->indices.size() : 0;
+    uint32_t* cursor = nullptr;
+    const MeshVertex* runVertices = nullptr;
+    uint8_t* runUsed = nullptr;
+    if (direct_) {
+      const size_t most = plain                             ? count / 3 * 3
+                          : mode == TINYGLTF_MODE_TRIANGLES ? indices.size() / 3 * 3
+                          : indices.size() > 2              ? 3 * (indices.size() - 2)
+                                                            : 0;
+      if (direct_->indices.capacity() < first + most) {
+        direct_->indices.reserve(std::max(first + most, 2 * first));
+      }
+      direct_->indices.resize(first + most);
+      cursor = direct_->indices.data() + first;
+      runVertices = direct_->vertices.data() + run.base;
+      runUsed = used_.data() + run.base;
+    }
+    bool direct = direct_ != nullptr;
     // Without NORMAL glTF asks for flat shading: each triangle its own face's normal.
     const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
       if (determinant < 0) std::swap(b, c);
+      if (direct_) {
+        direct = direct && DirectTriangle(runVertices, runUsed, static_cast<uint32_t>(run.base),
+                                          &cursor, a, b, c);
+        return;
+      }
       int32_t flat = -1;
       if (run.normalBase < 0) {
         const float* q[3];
@@ -593,7 +890,43 @@ class GltfReader {
       }
       EndMeshFace(mesh_, materialNumber);
     };
-    if (mode == TINYGLTF_MODE_TRIANGLES) {
+    if (plain) {
+      // The common case: each index read, checked and written in one pass.
+      const uint32_t base = static_cast<uint32_t>(run.base);
+      const bool mirrored = determinant < 0;
+      size_t bad = count;  // the first index naming no vertex
+      ForComponentType(plainType, [&](auto kind) {
+        const auto at = [&](size_t i) {
+          return static_cast<uint32_t>(
+              ComponentOf<decltype(kind)::value>(plain + i * plainStride, false));
+        };
+        for (size_t i = 0; direct && i + 2 < count; i += 3) {
+          const uint32_t t[3] = {at(i), at(i + 1), at(i + 2)};
+          for (size_t k = 0; k < 3; ++k) {
+            if (t[k] >= vertices && bad == count) bad = i + k;
+          }
+          if (bad < count) return;
+          direct = DirectTriangle(runVertices, runUsed, base, &cursor, t[0], mirrored ? t[2] : t[1],
+                                  mirrored ? t[1] : t[2]);
+        }
+        for (size_t i = count / 3 * 3; direct && i < count && bad == count; ++i) {
+          if (at(i) >= vertices) bad = i;
+        }
+      });
+      if (bad < count) {
+        return IndexBeyond(p.indices, bad, ReadIndex(plainType, plain + bad * plainStride),
+                           vertices);
+      }
+    } else if (direct_ && mode == TINYGLTF_MODE_TRIANGLES) {
+      // The common case in a loop of its own.
+      const uint32_t base = static_cast<uint32_t>(run.base);
+      const bool mirrored = determinant < 0;
+      for (size_t i = 0; direct && i + 2 < indices.size(); i += 3) {
+        const uint32_t* t = &indices[i];
+        direct = DirectTriangle(runVertices, runUsed, base, &cursor, t[0], mirrored ? t[2] : t[1],
+                                mirrored ? t[1] : t[2]);
+      }
+    } else if (mode == TINYGLTF_MODE_TRIANGLES) {
       for (size_t i = 0; i + 2 < indices.size(); i += 3) {
         triangle(indices[i], indices[i + 1], indices[i + 2]);
       }
@@ -608,6 +941,16 @@ class GltfReader {
     } else {
       for (size_t i = 1; i + 1 < indices.size(); ++i) {
         triangle(indices[0], indices[i], indices[i + 1]);
+      }
+    }
+    if (direct_) {
+      if (!direct) return Corners();
+      direct_->indices.resize(static_cast<size_t>(cursor - direct_->indices.data()));
+      const uint32_t count = static_cast<uint32_t>(direct_->indices.size() - first);
+      if (!runsOut_.empty() && runsOut_.back().material == materialNumber) {
+        runsOut_.back().count += count;
+      } else if (count > 0) {
+        runsOut_.push_back({materialNumber, static_cast<uint32_t>(first), count});
       }
     }
     return true;
@@ -736,13 +1079,23 @@ class GltfReader {
   std::map<int, UvTransform> transform_;  // by glTF material
   int node_ = -1;                         // the node whose mesh is being read
   std::map<VertexKey, VertexRun> runs_;   // vertices already in the mesh
+  std::vector<uint32_t> indexScratch_;    // the primitive's indices as read
+  // Reading straight into arrays: where the triangles go, each primitive's run of them,
+  // which vertices a triangle uses, and where each object starts.
+  IndexedMesh* direct_ = nullptr;
+  std::vector<MaterialRange> runsOut_;
+  static constexpr uint8_t kAsItIs = 1, kTurned = 2;
+  std::vector<uint8_t> used_;  // per vertex: 0 (no triangle uses it), kAsItIs, kTurned
+  std::vector<uint32_t> directStarts_;
+  bool needsCorners_ = false;
 };
 
 }  // namespace
 
 bool ReadGltf(std::string_view bytes, bool binary, const std::string& folder,
-              const std::string& name, ObjMesh* mesh, std::string* error) {
+              const std::string& name, ObjMesh* mesh, std::string* error, IndexedMesh* arrays) {
   *mesh = ObjMesh();
+  if (arrays) *arrays = IndexedMesh();
   tinygltf::TinyGLTF loader;
   tinygltf::Model model;
   ImageStore images;
@@ -760,6 +1113,13 @@ bool ReadGltf(std::string_view bytes, bool binary, const std::string& folder,
   if (!ok) {
     *error = OneLine(err.empty() ? "not a glTF file tinygltf can read" : err);
     return false;
+  }
+  if (arrays) {
+    GltfReader direct(model, images, folder, name, mesh, error, arrays);
+    if (direct.Run()) return true;
+    if (!direct.NeedsCorners()) return false;
+    *mesh = ObjMesh();
+    *arrays = IndexedMesh();
   }
   GltfReader reader(model, images, folder, name, mesh, error);
   return reader.Run();

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "tools/model_readers/indexed_mesh.h"
 #include "tools/model_readers/obj_reader.h"
 
 // Reads the default scene (every root node when none is set), each node's mesh placed by
@@ -19,5 +20,12 @@
 // that is not glTF, needs an extension this reader cannot decode (Draco, meshopt, KTX2),
 // misses its .bin, has an accessor outside its buffer, an index beyond its vertices or a
 // position that is not finite.
+// With `arrays` the triangles go straight from the file's indexed vertices into vertex
+// arrays (one vertex a vertex of the file, each material's triangles one range) and `mesh`
+// keeps only the materials and notes. A file that needs its corners worked out one by one
+// (a primitive without NORMAL, shaded flat; a normal of no direction; a normal against its
+// triangle's winding; a vertex no triangle uses, which must not widen the framing) is read
+// as without `arrays`, which are then left empty: the same triangles either way.
 bool ReadGltf(std::string_view bytes, bool binary, const std::string& folder,
-              const std::string& name, ObjMesh* mesh, std::string* error);
+              const std::string& name, ObjMesh* mesh, std::string* error,
+              IndexedMesh* arrays = nullptr);

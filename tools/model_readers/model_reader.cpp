@@ -6,7 +6,9 @@
 #include "tools/model_readers/ply_reader.h"
 #include "tools/model_readers/stl_reader.h"
 
-bool ReadModelFile(const std::string& path, ObjMesh* mesh, std::string* error, ModelKind* kind) {
+bool ReadModelFile(const std::string& path, ObjMesh* mesh, std::string* error, ModelKind* kind,
+                   IndexedMesh* arrays) {
+  if (arrays) *arrays = IndexedMesh();
   std::string bytes;
   if (!ReadWholeFile(path, &bytes)) {
     *error = path + ": cannot open the file";
@@ -22,13 +24,14 @@ bool ReadModelFile(const std::string& path, ObjMesh* mesh, std::string* error, M
       return ReadObjFile(path, mesh, error);  // its errors name the file already
     case ModelKind::kGltf:
     case ModelKind::kGlb:
-      ok = ReadGltf(bytes, found == ModelKind::kGlb, folder, ObjBaseName(path), mesh, error);
+      ok =
+          ReadGltf(bytes, found == ModelKind::kGlb, folder, ObjBaseName(path), mesh, error, arrays);
       break;
     case ModelKind::kStlAscii:
       ok = ReadAsciiStl(bytes, mesh, error);
       break;
     case ModelKind::kStlBinary:
-      ok = ReadBinaryStl(bytes, mesh, error);
+      ok = ReadBinaryStl(bytes, mesh, error, arrays);
       break;
     case ModelKind::kPly:
       ok = ReadPly(bytes, folder, mesh, error);

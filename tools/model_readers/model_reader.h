@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tools/model_readers/indexed_mesh.h"
 #include "tools/model_readers/model_kind.h"
 #include "tools/model_readers/obj_reader.h"
 
@@ -13,8 +14,12 @@
 // and *error "PATH: a toolkit model file". Errors are one line and name the file:
 // "PATH: cannot open the file", "PATH: not a model file of a known kind (OBJ, glTF, GLB,
 // STL, PLY)", "PATH: line 3: ...", "PATH: accessor 2 (POSITION): ...".
+// With `arrays`, a glTF, GLB or binary STL file's triangles go straight into vertex arrays
+// where its reader can put them there (see ReadGltf, ReadBinaryStl) and `mesh` keeps only
+// the materials and notes; otherwise (and for every other kind) `arrays` stay empty and
+// `mesh` holds the faces.
 bool ReadModelFile(const std::string& path, ObjMesh* mesh, std::string* error,
-                   ModelKind* kind = nullptr);
+                   ModelKind* kind = nullptr, IndexedMesh* arrays = nullptr);
 
 // What ReadModelFile reads, for usage lines.
 constexpr char kModelFormats[] = "OBJ, glTF 2.0 (.gltf, .glb), STL (binary, ASCII), PLY";

@@ -1,6 +1,7 @@
 // Reading STL files into the one mesh.
 #include "tools/model_readers/stl_reader.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -72,11 +73,64 @@ void AddPlainMaterial(ObjMesh* mesh) {
   mesh->materialList.push_back(material);
 }
 
+// The triangles straight into vertex arrays, three vertices a facet with its normal at
+// unit length (turned round where it points against the facet's winding) and its colour.
+// False with *error empty where a facet's normal has no direction (its corners then get
+// normals made from the facets around them, which the corners' path works out).
+bool DirectStl(std::string_view bytes, uint32_t count, IndexedMesh* arrays, std::string* error) {
+  const StlColours colours = HeaderColours(bytes.substr(0, kHeaderBytes));
+  bool anyColour = false;
+  arrays->vertices.resize(3 * size_t{count});
+  arrays->indices.resize(3 * size_t{count});
+  for (uint32_t t = 0; t < count; ++t) {
+    const char* record = bytes.data() + kHeaderBytes + 4 + kTriangleBytes * size_t{t};
+    float v[12];
+    for (int i = 0; i < 12; ++i) v[i] = LittleF32(record + 4 * i);
+    for (int k = 1; k < 4; ++k) {
+      if (!IsFinite3(v + 3 * k)) {
+        *error = "triangle " + std::to_string(t + 1) + " at byte " +
+                 std::to_string(record - bytes.data()) +
+                 ": a corner's position is not a finite number";
+        return false;
+      }
+    }
+    float* n = v;
+    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(length > 0.0f) || !std::isfinite(length)) return false;
+    for (int i = 0; i < 3; ++i) n[i] /= length;
+    const float u[3] = {v[6] - v[3], v[7] - v[4], v[8] - v[5]};
+    const float w[3] = {v[9] - v[3], v[10] - v[4], v[11] - v[5]};
+    const float face[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                           u[0] * w[1] - u[1] * w[0]};
+    if (n[0] * face[0] + n[1] * face[1] + n[2] * face[2] < 0.0f) {
+      for (int i = 0; i < 3; ++i) n[i] = -n[i];
+    }
+    uint8_t rgba[4] = {255, 255, 255, 255};
+    const uint16_t attribute = static_cast<uint16_t>(static_cast<uint8_t>(record[48]) |
+                                                     static_cast<uint8_t>(record[49]) << 8);
+    anyColour = colours.Facet(attribute, rgba) || anyColour;
+    for (int k = 0; k < 3; ++k) {
+      const size_t at = 3 * size_t{t} + static_cast<size_t>(k);
+      MeshVertex& vertex = arrays->vertices[at];
+      std::memcpy(vertex.position, v + 3 + 3 * k, sizeof vertex.position);
+      std::memcpy(vertex.normal, n, sizeof vertex.normal);
+      vertex.uv[0] = vertex.uv[1] = 0.0f;
+      std::memcpy(vertex.color, rgba, sizeof vertex.color);
+      arrays->indices[at] = static_cast<uint32_t>(at);
+    }
+  }
+  arrays->colored = anyColour;
+  if (count > 0) arrays->ranges.push_back({0, 0, 3 * count});
+  arrays->objects = count > 0 ? 1 : 0;
+  return true;
+}
+
 }  // namespace
 
-bool ReadBinaryStl(std::string_view bytes, ObjMesh* mesh, std::string* error) {
+bool ReadBinaryStl(std::string_view bytes, ObjMesh* mesh, std::string* error, IndexedMesh* arrays) {
   *mesh = ObjMesh();
   AddPlainMaterial(mesh);
+  if (arrays) *arrays = IndexedMesh();
   if (bytes.size() < kHeaderBytes + 4) {
     *error = "byte " + std::to_string(bytes.size()) + ": the file ends inside the header";
     return false;
@@ -88,6 +142,12 @@ bool ReadBinaryStl(std::string_view bytes, ObjMesh* mesh, std::string* error) {
     *error = "triangle " + std::to_string(room + 1) + " of " + std::to_string(count) + " at byte " +
              std::to_string(at) + ": the file ends inside it";
     return false;
+  }
+  if (arrays) {
+    error->clear();
+    if (DirectStl(bytes, count, arrays, error)) return true;
+    *arrays = IndexedMesh();
+    if (!error->empty()) return false;
   }
   const StlColours colours = HeaderColours(bytes.substr(0, kHeaderBytes));
   bool anyColour = false;

@@ -111,6 +111,18 @@ void BuildViewerMesh(const ObjMesh& source, float creaseDegrees, ViewerMesh* mes
   FrameVertices(low, high, mesh);
 }
 
+void FrameViewerMesh(ViewerMesh* mesh) {
+  float low[3] = {HUGE_VALF, HUGE_VALF, HUGE_VALF};
+  float high[3] = {-HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
+  for (const MeshVertex& v : mesh->vertices) {
+    for (int i = 0; i < 3; ++i) {
+      low[i] = std::min(low[i], v.position[i]);
+      high[i] = std::max(high[i], v.position[i]);
+    }
+  }
+  FrameVertices(low, high, mesh);
+}
+
 void SceneToObjMesh(const ModelScene& scene, int materials, ObjMesh* mesh) {
   *mesh = ObjMesh();
   for (int m = 0; m < std::max(materials, 1); ++m) {

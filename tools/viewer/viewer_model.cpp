@@ -107,12 +107,14 @@ bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* mod
 
   ObjMesh source;
   ModelKind kind = ModelKind::kUnknown;
-  if (ReadModelFile(path, &source, error, &kind)) {
+  // The viewer's own drawing takes the arrays straight from the readers that give them.
+  IndexedMesh direct;
+  int toolkitObjects = -1;  // a toolkit model file's, counted before its scene is freed
+  if (ReadModelFile(path, &source, error, &kind, toolkitDraw ? nullptr : &direct)) {
     if (notes) *notes = source.notes;
     if (toolkitDraw && !LoadConvertedScene(source, path, &model->scene, error, notes)) {
       return false;
     }
-    model->objects = CountObjects(source);
   } else if (kind == ModelKind::kToolkit) {
     ScratchFolder scratch;
     LoadInFolder(&model->scene, fs::absolute(path, ec), scratch.path());
@@ -124,7 +126,7 @@ bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* mod
       }
     }
     SceneToObjMesh(model->scene, highest + 1, &source);
-    model->objects = static_cast<int>(model->scene.lastObject) + 1;
+    toolkitObjects = static_cast<int>(model->scene.lastObject) + 1;
     if (model->scene.lightsOn == 1) {
       model->lightCount =
           static_cast<int>(std::min<uint32_t>(model->scene.lastLight + 1, kModelMaxLights));
@@ -134,19 +136,33 @@ bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* mod
   } else {
     return false;
   }
-  model->triangles = static_cast<int>(source.Triangles());
-  model->materialList = source.materialList;
-  model->materials = static_cast<int>(source.materialList.size());
-  if (model->triangles == 0) {
+  if (source.Triangles() == 0 && direct.indices.empty()) {
     *error = path + ": the model has no triangles";
     FreeModelScene(&model->scene);
     return false;
   }
   // The toolkit's path frames the model the same way, from the same arrays.
-  BuildViewerMesh(source, kCreaseDegrees, &model->mesh);
+  FillViewerModel(source, &direct, model);
+  if (toolkitObjects >= 0) model->objects = toolkitObjects;
+  return true;
+}
+
+void FillViewerModel(const ObjMesh& source, IndexedMesh* arrays, ViewerModel* model) {
+  model->materialList = source.materialList;
+  model->materials = static_cast<int>(source.materialList.size());
+  if (arrays && !arrays->indices.empty()) {
+    model->objects = arrays->objects;
+    model->triangles = static_cast<int>(arrays->indices.size() / 3);
+    static_cast<IndexedMesh&>(model->mesh) = std::move(*arrays);
+    *arrays = IndexedMesh();
+    FrameViewerMesh(&model->mesh);
+  } else {
+    model->objects = CountObjects(source);
+    model->triangles = static_cast<int>(source.Triangles());
+    BuildViewerMesh(source, kCreaseDegrees, &model->mesh);
+  }
   std::copy_n(model->mesh.center, 3, model->center);
   model->radius = model->mesh.radius;
-  return true;
 }
 
 void MakeViewerScene(ViewerModel* model, GLProcLoader load, std::vector<std::string>* warnings) {

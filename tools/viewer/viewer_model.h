@@ -43,6 +43,11 @@ struct ViewerModel {
 bool LoadViewerModel(const std::string& path, bool toolkitDraw, ViewerModel* model,
                      std::string* error, std::vector<std::string>* notes);
 
+// Makes `model`'s arrays, counts and framing from what a reader gave: `arrays` where it
+// filled them (they are moved into the model), else `source`'s faces through
+// BuildViewerMesh.
+void FillViewerModel(const ObjMesh& source, IndexedMesh* arrays, ViewerModel* model);
+
 // Makes the materials' textures and the model's arrays in GL (buffer objects through
 // `load` where the context has them), or, for the toolkit's drawing, compiles the scene.
 // Needs a current GL context. Pictures that cannot be read go to `warnings`.
