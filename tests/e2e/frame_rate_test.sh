@@ -6,21 +6,29 @@
 # frames back. Timed: run alone (RUN_SERIAL).
 source "$(dirname "$0")/lib.sh" "$@"
 
-# rate FIRST_LINE LAST_LINE: frames a second between two readings of the swap log.
+# rate FIRST_LINE LAST_LINE: frames a second between two readings of the swap log, and
+# the share of that time the loop rested between a swap and its next frame.
 rate() {
   awk -v a="$1" -v b="$2" 'BEGIN { split(a, x, " "); split(b, y, " ");
-    printf "%.2f", (y[1] - x[1]) / (y[2] - x[2]) }'
+    printf "%.2f %.3f", (y[1] - x[1]) / (y[2] - x[2]), (y[3] - x[3]) / (y[2] - x[2]) }'
 }
-# count_rate WHAT: the swap log read 5 s apart; fails unless 60 +- 1 frames a second.
+# count_rate WHAT: the swap log read 5 s apart; fails unless 60 +- 1 frames a second. A
+# machine too loaded to draw 60 frames a second shows fewer with the loop never resting
+# (each frame begun as soon as the last was swapped): that is said, not failed. Fewer with
+# the loop resting is the pacer's fault, and fails.
 count_rate() {
-  local first last fps
+  local first last fps rested
   first=$(cat "$WORK/swaps")
   sleep 5
   last=$(cat "$WORK/swaps")
-  fps=$(rate "$first" "$last")
-  echo "$1: $fps frames a second"
-  check 'f >= 59 && f <= 61' f="$fps" ||
-    fail "$1: $fps frames a second, not 60 +- 1 (counted over 5 s of swaps; a loaded machine may miss it)"
+  read -r fps rested <<<"$(rate "$first" "$last")"
+  echo "$1: $fps frames a second, the loop resting $rested of the time"
+  check 'f <= 61' f="$fps" ||
+    fail "$1: $fps frames a second, more than 60 + 1 (counted over 5 s of swaps)"
+  check 'f >= 59' f="$fps" && return
+  check 'r < 0.05' r="$rested" ||
+    fail "$1: $fps frames a second, not 60 - 1, with the loop resting $rested of the time (counted over 5 s of swaps)"
+  echo "NOTE: $1: this machine drew only $fps frames a second with the loop never resting: too loaded to judge the rate's floor"
 }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$SHOW_PID/stat"; }
 

@@ -1,6 +1,8 @@
 /* Counts the show's buffer swaps from outside: preloaded into the real program, it
- * wraps SDL_GL_SwapWindow and keeps "swaps seconds" (seconds since the first swap) in the
- * file named by LUMIVEX_SWAP_LOG, rewritten a few times a second and at exit. */
+ * wraps SDL_GL_SwapWindow and keeps "swaps seconds waited" (seconds since the first swap,
+ * and of those the seconds between a swap and the next frame's first glClear, the time
+ * the loop rested) in the file named by LUMIVEX_SWAP_LOG, rewritten a few times a second
+ * and at exit. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -9,9 +11,11 @@
 
 typedef struct SDL_Window SDL_Window;
 typedef void (*SwapFn)(SDL_Window*);
+typedef void (*ClearFn)(unsigned int);
 
 static unsigned long swaps;
-static double firstSwap, lastSwap, lastWrite;
+static double firstSwap, lastSwap, lastWrite, waited;
+static int frameBegun;
 
 static double Now(void) {
   struct timespec now;
@@ -26,15 +30,25 @@ static void WriteCount(void) {
   snprintf(temporary, sizeof temporary, "%s.tmp", path);
   FILE* file = fopen(temporary, "w");
   if (!file) return;
-  fprintf(file, "%lu %.6f\n", swaps, swaps ? lastSwap - firstSwap : 0.0);
+  fprintf(file, "%lu %.6f %.6f\n", swaps, swaps ? lastSwap - firstSwap : 0.0, waited);
   fclose(file);
   rename(temporary, path); /* readers never see half a line */
+}
+
+/* A frame's first clear ends the rest that began at the last swap. */
+void glClear(unsigned int mask) {
+  static ClearFn real;
+  if (!real) real = (ClearFn)dlsym(RTLD_NEXT, "glClear");
+  if (!frameBegun && swaps > 0) waited += Now() - lastSwap;
+  frameBegun = 1;
+  real(mask);
 }
 
 void SDL_GL_SwapWindow(SDL_Window* window) {
   static SwapFn real;
   if (!real) real = (SwapFn)dlsym(RTLD_NEXT, "SDL_GL_SwapWindow");
   real(window);
+  frameBegun = 0;
   lastSwap = Now();
   if (swaps++ == 0) firstSwap = lastSwap;
   if (lastSwap - lastWrite > 0.1) {

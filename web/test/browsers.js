@@ -189,7 +189,9 @@ async function diagnose(browser, page, error, stall = () => page.evaluate(() => 
     if (fs.existsSync(full)) crashes.push(...fs.readdirSync(full).map((file) => path.join(full, file)));
   }
   evidence.push(crashes.length ? `crash reports: ${crashes.join(', ')}` : 'no crash report in its profile');
-  if (seen.stderr.length) evidence.push('its standard error ended:', ...seen.stderr.slice(-15).map((line) => `  ${line}`));
+  // A line may quote a whole data: URL (the page hands its sound worklet over as one): cut.
+  const cut = (line) => (line.length > 300 ? `${line.slice(0, 300)}... (${line.length} characters)` : line);
+  if (seen.stderr.length) evidence.push('its standard error ended:', ...seen.stderr.slice(-15).map((line) => `  ${cut(line)}`));
   return {retry, what, evidence};
 }
 
