@@ -43,3 +43,23 @@ fail() {
   fi
   exit 1
 }
+
+# start_sound [RATE]: a PulseAudio server of our own whose only sink consumes audio in real
+# time (at RATE frames a second where given); its clients, the show, wine's winepulse and
+# the recorder, find it through PULSE_SERVER. PULSE_PID is the server.
+start_sound() {
+  mkdir -p "$WORK/pulse"
+  export XDG_RUNTIME_DIR="$WORK/pulse" PULSE_RUNTIME_PATH="$WORK/pulse"
+  export PULSE_SERVER="unix:$WORK/pulse/native"
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse/native" \
+    --load="module-null-sink sink_name=lumivex_null${1:+ rate=$1}" >"$WORK/pulse.log" 2>&1 &
+  PULSE_PID=$!
+  PIDS+=("$PULSE_PID")
+  local i
+  for i in $(seq 1 50); do
+    [ -S "$WORK/pulse/native" ] && return 0
+    sleep 0.1
+  done
+  fail "PulseAudio did not start: $(tail -n 5 "$WORK/pulse.log")"
+}

@@ -32,26 +32,8 @@ LOST_LATE_MS=50
 
 command -v pulseaudio >/dev/null 2>&1 || skip "pulseaudio is not installed (scripts/install-deps)"
 
-# A PulseAudio server of our own whose only sink consumes audio in real time.
-start_sound() {
-  mkdir -p "$WORK/pulse"
-  export XDG_RUNTIME_DIR="$WORK/pulse" PULSE_RUNTIME_PATH="$WORK/pulse"
-  export PULSE_SERVER="unix:$WORK/pulse/native"
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse/native" \
-    --load="module-null-sink sink_name=lumivex_null rate=44100" >"$WORK/pulse.log" 2>&1 &
-  PULSE_PID=$!
-  PIDS+=("$PULSE_PID")
-  local i
-  for i in $(seq 1 50); do
-    [ -S "$WORK/pulse/native" ] && return 0
-    sleep 0.1
-  done
-  fail "PulseAudio did not start: $(tail -n 5 "$WORK/pulse.log")"
-}
-
 start_x 800x600x24
-start_sound
+start_sound 44100
 make_run_folder
 "$MAKE_MODULE" "$RUN/data/lumivex.xm" || fail "cannot write the test module"
 export SDL_AUDIODRIVER=${LUMIVEX_SYNC_DRIVER:-pulseaudio}

@@ -43,25 +43,6 @@ stop_servers() {
 # Wine's "fixme" notes are left out of a failure's report.
 show_errors() { grep -v '^[0-9a-f]*:fixme:'; }
 
-
-# start_sound: a PulseAudio server of our own whose only sink consumes audio in real
-# time; wine's winepulse finds it through PULSE_SERVER.
-start_sound() {
-  mkdir -p "$WORK/pulse"
-  export XDG_RUNTIME_DIR="$WORK/pulse" PULSE_RUNTIME_PATH="$WORK/pulse"
-  export PULSE_SERVER="unix:$WORK/pulse/native"
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse/native" \
-    --load="module-null-sink sink_name=lumivex_null" >"$WORK/pulse.log" 2>&1 &
-  PIDS+=($!)
-  local i
-  for i in $(seq 1 50); do
-    [ -S "$WORK/pulse/native" ] && return 0
-    sleep 0.1
-  done
-  fail "PulseAudio did not start: $(tail -n 5 "$WORK/pulse.log")"
-}
-
 # no_sound: nothing wine could play into.
 no_sound() {
   export PULSE_SERVER="unix:$WORK/no-such-server"
