@@ -125,9 +125,15 @@ TEST_F(WaveOutPlayer, HeardPositionKeepsTimeWithARealDevice) {
   }
   EXPECT_GE(Order(heard.back().position), 1u) << "crossed into the next order";
   // Once the device runs, the lag holds steady (the music keeps time) and stays within
-  // a second and a quarter.
+  // a second and a quarter. It wobbles by one row, since both sides count whole rows; by
+  // a buffer each way, the steps in which Wine's device counts what it has played
+  // (2048 frames, 0.19 row); and by up to one more row for Wine's own player, which on a
+  // loaded machine hands its sound to the server late now and then and catches up
+  // (spreads of 2.03 and 2.05 rows seen so, against 0.5 to 1.6 on a quiet one).
+  const double kWobble = 1.0 + 2.0 * waveout_player::BufferFrames(44100) / 44100 / 0.25 + 1.0;
   const auto [low, high] = std::minmax_element(lags.begin() + 12, lags.end());
-  EXPECT_LT(*high - *low, 2.0) << "the heard position drifts";
+  EXPECT_LT(*high - *low, kWobble) << "the heard position drifts by " << *high - *low
+                                   << " rows (from " << *low << " to " << *high << " behind)";
   EXPECT_LT(*high, 5.0) << "more than 1.25 s behind";
 
   // A restart is heard at once; a paused module holds its position.
