@@ -168,16 +168,8 @@ check_gallery_keys() {
   press 1
   sleep 0.5
   shot gallery1again
-  local r1 r3 l1 l2 l1again turned moved
-  r1=$(brightness $GALLERY_RIGHT gallery1)
-  r3=$(brightness $GALLERY_RIGHT gallery3)
-  l1=$(brightness $GALLERY_LEFT gallery1)
-  l2=$(brightness $GALLERY_LEFT gallery2)
-  l1again=$(brightness $GALLERY_LEFT gallery1again)
-  echo "right wall: set 1 $r1, set 3 $r3; left wall: set 1 $l1, set 2 $l2, set 1 again $l1again"
-  check 'r3 < r1 / 2' r1="$r1" r3="$r3" || fail "key 3 left the side pictures on"
-  check 'l2 - l1 > 0.05 || l1 - l2 > 0.05' l1="$l1" l2="$l2" || fail "key 2 did not change the pictures"
-  check 'l1 - a < 0.01 && a - l1 < 0.01' l1="$l1" a="$l1again" || fail "key 1 did not bring set 1 back"
+  local turned moved
+  check_sets "key 1" "key 2" "key 3"
   hold Right 1
   sleep 0.3
   shot turned
@@ -224,4 +216,19 @@ check_gallery_taps() {
   done
   echo "taps acted on: $acted of 6"
   [ $acted -eq 6 ] || fail "only $acted of 6 tapped keys changed the walls"
+}
+
+# check_sets ONE TWO THREE: the shots gallery1, gallery2, gallery3 and gallery1again show
+# the three picture sets, hung by the inputs named ONE, TWO and THREE.
+check_sets() {
+  local r1 r3 l1 l2 l1again
+  r1=$(brightness $GALLERY_RIGHT gallery1)
+  r3=$(brightness $GALLERY_RIGHT gallery3)
+  l1=$(brightness $GALLERY_LEFT gallery1)
+  l2=$(brightness $GALLERY_LEFT gallery2)
+  l1again=$(brightness $GALLERY_LEFT gallery1again)
+  echo "right wall: set 1 $r1, set 3 $r3; left wall: set 1 $l1, set 2 $l2, set 1 again $l1again"
+  check 'r3 < r1 / 2' r1="$r1" r3="$r3" || fail "$3 left the side pictures on"
+  check 'l2 - l1 > 0.05 || l1 - l2 > 0.05' l1="$l1" l2="$l2" || fail "$2 did not change the pictures"
+  check 'l1 - a < 0.01 && a - l1 < 0.01' l1="$l1" a="$l1again" || fail "$1 did not bring set 1 back"
 }
