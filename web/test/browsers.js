@@ -126,8 +126,7 @@ async function launch(name, {withSound = true, firefoxPrefs = {}, chromiumFlags 
 // scratch folder of ours, so that it outlives the browser), where its crash reports go.
 function watch(browser) {
   const child = browser.process();
-  const seen = {stderr: [], exit: null, disconnected: null, launched: Date.now(),
-                firefox: child.spawnfile.includes('firefox')};
+  const seen = {stderr: [], exit: null, disconnected: null, launched: Date.now()};
   seen.profile = child.spawnargs.find((arg, i, all) => all[i - 1] === '--profile') ||
     (child.spawnargs.find((arg) => arg.startsWith('--user-data-dir=')) || '').slice('--user-data-dir='.length) || null;
   let partial = '';
@@ -174,15 +173,6 @@ async function diagnose(browser, page, error, stall = () => page.evaluate(() => 
     const answer = await Promise.race([stall().then((s) => ({s}), (e) => ({e})), sleep(10000).then(() => null)]);
     if (!answer || answer.e) {
       what = `the page stopped answering (${answer ? answer.e.message : 'nothing in 10 s'}) while the browser runs`;
-      // Firefox playing into the private PulseAudio sometimes holds a content process whole
-      // for seconds (its watchdog may later end the scripts of every thread at once, "Script
-      // terminated by timeout", the frame callback's and the sound worklet's alike), and the
-      // page is lost. Not yet understood, and not seen without a sound server: said with its
-      // evidence, and the unit runs once more in a fresh browser; a second loss fails.
-      if (browser.seen.firefox) {
-        what += '; Firefox held its content process (not yet understood)';
-        retry = true;
-      }
     } else if (answer.s !== null && answer.s >= 5) {
       what = `the page's main thread stood still for ${answer.s.toFixed(1)} s`;
     } else {
